@@ -1,0 +1,36 @@
+MAKEFLAGS += --no-print-directory
+# Two commands for a fresh Linux machine:
+#   make run    set up, build, and print this machine's report
+#   make test   set up, build every target (native, i686 and x86_64 Windows) and run all tests
+JOBS ?= $(shell nproc)
+BUILD ?= build
+
+.PHONY: run test setup native win32 win64 all clean
+
+run: setup native
+	@$(BUILD)/native/cli/vexilor-report
+
+test: setup all
+	cd $(BUILD)/native && ctest --output-on-failure -j $(JOBS)
+
+all: native win32 win64
+
+setup:
+	@scripts/setup.sh
+
+# Unit tests run under AddressSanitizer and UndefinedBehaviorSanitizer.
+native:
+	@cmake -S . -B $(BUILD)/native -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVX_SANITIZE=ON \
+	  -DVX_WIN32_BUILD=$(CURDIR)/$(BUILD)/win32 -DVX_WIN64_BUILD=$(CURDIR)/$(BUILD)/win64 >/dev/null
+	@cmake --build $(BUILD)/native -j $(JOBS)
+
+win32:
+	@cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+	@cmake --build $(BUILD)/win32 -j $(JOBS)
+
+win64:
+	@cmake -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+	@cmake --build $(BUILD)/win64 -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD)
