@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/input_file.h"
+#include "cpu/clock.h"
 #include "cpu/cpuid.h"
 #include "hwaccess/access.h"
 #include "report/pages.h"
@@ -23,6 +24,7 @@ const char kUsage[] =
     "                      CPUID 00000001: 00000673-00000000-00000000-0387F9FF\n"
     "                      (EAX-EBX-ECX-EDX in hex; blank lines and # comments allowed)\n"
     "  --save-cpuid FILE   write this machine's CPUID leaves in that form to FILE and exit\n"
+    "  --no-pci            read no PCI configuration (as when no access driver can be opened)\n"
     "  --help              show this help and exit\n"
     "\n"
     "Exit status: 0 on success, 2 on a bad argument or input file.\n";
@@ -30,6 +32,7 @@ const char kUsage[] =
 struct Options {
   std::string cpuidDump;
   std::string saveCpuid;
+  bool noPci = false;
 };
 
 int Fail(const std::string& message) {
@@ -55,6 +58,8 @@ int main(int argc, char** argv) {
       if (!value(&options.cpuidDump)) return Fail("--cpuid-dump needs a file name");
     } else if (arg == "--save-cpuid") {
       if (!value(&options.saveCpuid)) return Fail("--save-cpuid needs a file name");
+    } else if (arg == "--no-pci") {
+      options.noPci = true;
     } else {
       return Fail("unknown argument '" + arg + "' (see --help)");
     }
@@ -85,9 +90,10 @@ int main(int argc, char** argv) {
   static vx::Report report;
   static vx::PageModel models[vx::kPageCount];
   vx::ProgramState state;
-  vx::AccessState access;  // no route yet: every configuration read answers all ones
+  vx::AccessState access;  // no route: every configuration read answers all ones
   vx::PageContext context;
   context.cpuid = cpuid;
+  context.clock = vx::SystemClock();
   context.access = &access;
   context.state = &state;
   context.report = &report;

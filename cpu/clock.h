@@ -16,6 +16,9 @@ class ClockSource {
   ~ClockSource() = default;
 };
 
+// This machine's millisecond timer and time-stamp counter; null where there is none.
+ClockSource* SystemClock();
+
 // The processor's clock in MHz, counted over `seconds` (low 16 bits, 1 to 65535) of the millisecond timer.
 double MeasureCpuClock(ClockSource& clock, uint32_t seconds);
 
