@@ -341,8 +341,10 @@ TEST(AdapterDiscovery, OrderAndClassTest) {
        true, 2, 4, 0},
       {"VGA at function 3 of a single-function device", {{0, 14, 0, 0x06800000}, {0, 14, 3, 0x03000000}},
        true, 0, 14, 3},
-      {"lower device wins on the same bus", {{3, 7, 0, 0x03000000}, {3, 2, 1, 0x03000000}}, true, 3, 2, 1},
-      {"bus 255", {{255, 31, 7, 0x03000000}}, true, 255, 31, 7},
+      {"lower device wins on the same bus",
+       {{3, 7, 0, 0x03000000}, {3, 2, 0, 0x04010000}, {3, 2, 1, 0x03000000}},
+       true, 3, 2, 1},
+      {"bus 255", {{255, 31, 0, 0x04800000}, {255, 31, 7, 0x03000000}}, true, 255, 31, 7},
       {"no VGA-compatible function", {{0, 0, 0, 0x06000000}, {0, 7, 0, 0x06010000}, {1, 0, 0, 0x04000000}},
        false, 0, 0, 0},
   };
