@@ -1,0 +1,249 @@
+// Chipset identification: the host bridge at 0:0.0 and its per-vendor device tables, the memory bank and
+// second-level cache decoders that read its configuration image, the PCI-to-ISA bridge, the chipset name
+// refinement and the USB field. Everything here reads configuration space only and writes the M/B page
+// model (dialog 132) by control id.
+#pragma once
+
+#include <stdint.h>
+
+#include "report/page_model.h"
+#include "report/pages.h"
+
+namespace vx {
+
+struct AccessState;
+
+// Controls of dialog 132 that the steps write, enable or read back.
+enum MbControl : int {
+  kMbChipset = 1002,           // chipset text (host bridge, refined by the south bridge)
+  kMbSouthVendor = 1004,       // "%04X"
+  kMbHostName = 1005,          // host bridge chip name
+  kMbSouthDevice = 1006,       // "%04X"
+  kMbSouthName = 1007,         // south bridge name
+  kMbSouthRevision = 1008,     // "%02X"
+  kMbStepping = 1016,          // "%2X"
+  kMbL2Field = 1028,           // second-level cache line
+  kMbSuperBypass = 1065,       // AMD-751 only, created disabled
+  kMbSuperBypassLabel = 1067,  // "SuperBypass", created disabled
+  kMbHostRevision = 1074,      // "%02X"
+  kMbHostVendor = 1075,        // "%04X"
+  kMbHostDevice = 1076,        // "%04X"
+  kMbBank0 = 1077,             // banks 0 to 3: 1077 to 1080
+  kMbL2Label = 1081,           // "L2Cache" label, created disabled; "L3Cache" on a K6-III
+  kMbApmAcpi = 1082,           // never written
+  kMbUsb = 1083,               // USB text
+  kMbMemoryTotal = 1084,       // DRAM type and total
+};
+
+// A configuration image as the steps read it: 256 register bytes and one zero byte behind them.
+constexpr int kConfigImageBytes = 256;
+struct ConfigImage {
+  uint8_t bytes[kConfigImageBytes + 1];
+};
+
+// Register access into an image. Configuration registers are eight bits wide: an offset past 0xFF wraps
+// to the start of the function's space instead of reading behind the image.
+inline uint8_t ImageByte(const uint8_t* image, uint32_t reg) { return image[reg & 0xFF]; }
+inline uint16_t ImageWord(const uint8_t* image, uint32_t reg) {
+  return static_cast<uint16_t>(ImageByte(image, reg) | ImageByte(image, reg + 1) << 8);
+}
+inline uint32_t ImageDword(const uint8_t* image, uint32_t reg) {
+  return static_cast<uint32_t>(ImageWord(image, reg)) | static_cast<uint32_t>(ImageWord(image, reg + 2)) << 16;
+}
+
+// ---- Memory banks -----------------------------------------------------------------------------------
+
+// DRAM type index into the type words "FPM", "EDO", "SDRAM", "VC-SDRAM", "DRDRAM", "DDR-SDRAM".
+enum DramType : int {
+  kDramFpm = 0,
+  kDramEdo = 1,
+  kDramSdram = 2,
+  kDramVcSdram = 3,
+  kDramDrdram = 4,
+  kDramDdrSdram = 5,
+  // Registers that name no type (reserved encodings, or no populated row on a chipset without a default):
+  // the total line then carries the total alone.
+  kDramUnknown = -1,
+};
+
+// Row sizes in eighths of a megabyte: entries 2k and 2k+1 are the two sides of bank k.
+constexpr int kRowCount = 8;
+
+// Bank fields 1077-1080 and the total line 1084.
+void ShowMemoryBanks(PageModel& page, int type, const uint16_t* rows, int latency);
+
+void DecodeMemory430FX(PageModel& page, const uint8_t* image, uint32_t firstBoundary, int paired);
+void DecodeMemory430TX(PageModel& page, const uint8_t* image, uint32_t firstBoundary);
+void DecodeMemory440FX(PageModel& page, const uint8_t* image, int lxRules);
+void DecodeMemory440BX(PageModel& page, const uint8_t* image, uint32_t dramControl, uint32_t firstBoundary,
+                       uint32_t sdramControlBase);
+void DecodeMemory810(PageModel& page, const uint8_t* image);
+void DecodeMemory820(PageModel& page, const uint8_t* image);
+void DecodeMemory840(PageModel& page, const uint8_t* image);
+void DecodeMemoryAmd751(PageModel& page, const uint8_t* image, uint32_t base);
+void DecodeMemoryViaVp(PageModel& page, const uint8_t* image, uint32_t base);
+void DecodeMemoryViaPro(PageModel& page, const uint8_t* image, uint32_t base);
+void DecodeMemoryAli(PageModel& page, const uint8_t* image, uint32_t firstRow, int plusOne);
+void DecodeMemorySis5597(PageModel& page, const uint8_t* image, uint32_t firstBank);
+void DecodeMemorySis530(PageModel& page, const uint8_t* image, uint32_t firstBank);
+
+// A memory decoder as a host bridge table names it, with its register arguments.
+enum MemoryDecoder : uint8_t {
+  kNoMemoryDecoder,
+  kMemory430FX,   // a = first boundary register, b = rows paired (1) or single (0)
+  kMemory430TX,   // a = first boundary register
+  kMemory440FX,   // b = FX rules (0) or LX rules (1)
+  kMemory440BX,   // a = DRAM control, b = first boundary, c = SDRAM control base
+  kMemory810,
+  kMemory820,
+  kMemory840,
+  kMemoryAmd751,  // a = base
+  kMemoryViaVp,   // a = base
+  kMemoryViaPro,  // a = base
+  kMemoryAli,     // a = first row register, b = plus one (1) or plain (0)
+  kMemorySis5597, // a = first bank register
+  kMemorySis530,  // a = first bank register
+};
+struct MemoryDecoderCall {
+  MemoryDecoder decoder;
+  uint8_t a, b, c;
+};
+void RunMemoryDecoder(PageModel& page, const uint8_t* image, const MemoryDecoderCall& call);
+
+// ---- Second-level cache -----------------------------------------------------------------------------
+
+void ShowL2FromTables(PageModel& page, const uint8_t* image, uint32_t reg, const char* const* sizes,
+                      uint32_t sizeMask, const char* const* types, uint32_t typeMask);
+void DecodeL2Intel430(PageModel& page, const uint8_t* image, uint32_t reg);
+void DecodeL2ViaVp2(PageModel& page, const uint8_t* image, uint32_t reg);
+void DecodeL2ViaVp3(PageModel& page, const uint8_t* image, uint32_t reg);
+void DecodeL2AliM1451(PageModel& page, const uint8_t* image);
+void DecodeL2AliM1511(PageModel& page, const uint8_t* image);
+void DecodeL2AliM1521(PageModel& page, const uint8_t* image);
+void DecodeL2Sis5596(PageModel& page, const uint8_t* image, uint32_t reg);
+void DecodeL2Sis5597(PageModel& page, const uint8_t* image, uint32_t reg);
+void DecodeL2Sis530(PageModel& page, const uint8_t* image, uint32_t reg);
+
+enum CacheDecoder : uint8_t {
+  kNoCacheDecoder,
+  kL2Intel430,
+  kL2ViaVp2,
+  kL2ViaVp3,
+  kL2AliM1451,
+  kL2AliM1511,
+  kL2AliM1521,
+  kL2Sis5596,
+  kL2Sis5597,
+  kL2Sis530,
+};
+struct CacheDecoderCall {
+  CacheDecoder decoder;
+  uint8_t reg;  // the register argument (0x52 Intel, 0x50 VIA and SiS; the ALi decoders read 0x41)
+};
+void RunCacheDecoder(PageModel& page, const uint8_t* image, const CacheDecoderCall& call);
+
+// ---- Host bridge ------------------------------------------------------------------------------------
+
+// The stepping that a host bridge row shows in control 1016.
+enum SteppingRule : uint8_t {
+  kNoStepping,
+  kSteppingFixed,         // value
+  kSteppingWhenRevision,  // value when the revision equals rev, else none
+  kSteppingRevisionPlus,  // revision + value
+  kSteppingAmd,           // (revision AND 0x77) + 0xA0
+  kSteppingAliM1531,      // 0xA0 for revision 1, else the revision itself
+};
+struct Stepping {
+  SteppingRule rule;
+  uint8_t value;
+  uint8_t rev;
+};
+// The stepping value for a revision; false when the rule shows none.
+bool SteppingValue(const Stepping& stepping, uint8_t revision, uint32_t* value);
+
+// How a word is made: the row's own text, or formatted from the device ID.
+enum WordRule : uint8_t {
+  kWordText,          // the row's text as it stands
+  kWordAliChip,       // "M%04X" of the device ID
+  kWordSisThree,      // "%03X" of (device ID AND 0xFFF)
+  kWordSisPair,       // "%04X/%04X" of the device ID and the device ID plus one
+  kWordSisFour,       // "%04X" of the device ID
+  kWordHexDevice,     // "%04X" of the device ID (VLSI)
+};
+
+// Extra work of a row beyond the words, stepping and decoders.
+enum HostExtra : uint8_t {
+  kNoExtra,
+  kExtraViaAperture,  // AMD-640: the aperture size is taken again with the VIA rule on register 0x84
+  kExtraSuperBypass,  // AMD-751: SuperBypass field from bit 9 of the dword at 0x60
+};
+
+constexpr uint32_t kAnyDevice = 0x10000;
+
+struct HostRow {
+  uint32_t device;  // device ID, or kAnyDevice
+  uint8_t revLow, revHigh;  // the row applies to revisions revLow to revHigh
+  WordRule chipsetRule;
+  const char* chipsetWord;
+  WordRule hostRule;
+  const char* hostWord;
+  Stepping stepping;
+  MemoryDecoderCall memory;
+  CacheDecoderCall cache;
+  HostExtra extra;
+};
+
+struct HostTable {
+  const HostRow* rows;
+  int count;
+};
+// The six vendors' tables, searched in row order.
+extern const HostTable kIntelHostTable;
+extern const HostTable kViaHostTable;
+extern const HostTable kAliHostTable;
+extern const HostTable kSisHostTable;
+extern const HostTable kAmdHostTable;
+extern const HostTable kVlsiHostTable;
+// The first row for the device and revision, or null.
+const HostRow* FindHostRow(const HostTable& table, uint16_t device, uint8_t revision);
+
+// Aperture rules, in MB.
+uint32_t IntelApertureSizeMB(uint8_t reg);   // register 0xB4: halve 256 per set bit from bit 5 down
+uint32_t ViaApertureSizeMB(uint8_t reg);     // register 0x84: halve 256 per set bit from bit 7 down
+uint32_t ShiftApertureSizeMB(uint32_t unit, uint8_t field);  // unit << field
+
+void ShowStepping(PageModel& page, uint32_t value);
+
+// Vendor routines: 1 when the device is in the vendor's table (words written, stepping, decoders and extra
+// work done), 0 when it is not (nothing written). Words are 257-byte buffers.
+int NameIntelHost(ProgramState& state, PageModel& page, const uint8_t* image, char* chipsetWord, char* hostWord);
+int NameViaHost(ProgramState& state, PageModel& page, const uint8_t* image, char* chipsetWord, char* hostWord);
+int NameAliHost(ProgramState& state, PageModel& page, const uint8_t* image, char* chipsetWord, char* hostWord);
+int NameSisHost(ProgramState& state, PageModel& page, const uint8_t* image, char* chipsetWord, char* hostWord);
+int NameAmdHost(ProgramState& state, PageModel& page, const uint8_t* image, char* chipsetWord, char* hostWord);
+int NameVlsiHost(ProgramState& state, PageModel& page, const uint8_t* image, char* chipsetWord, char* hostWord);
+
+// Whether a processor name calls for the "L3Cache" caption: the K6-III keeps its on-die cache as the
+// second level, so the board's cache is the third.
+bool IsK6III(const char* cpuName);
+
+// 1 when the host bridge was read and shown, 0 when it cannot be read or is not a host bridge.
+int IdentifyHostBridge(PageContext& context, PageModel& page);
+
+// ---- South bridge, refinement, USB ------------------------------------------------------------------
+
+int NameIntelSouth(const uint8_t* image, char* word);
+int NameViaSouth(ProgramState& state, const uint8_t* image, char* word);
+int NameSisSouth(const uint8_t* image, char* word);
+int NameAmdSouth(const uint8_t* image, char* word);
+
+int IdentifySouthBridge(PageContext& context, PageModel& page);
+int RefineChipsetName(PageContext& context, PageModel& page);
+int ShowUsbField(PageContext& context, PageModel& page);
+
+// ---- The page ---------------------------------------------------------------------------------------
+
+// Reads the page's controls back and writes the Chipset section.
+void WriteChipsetSection(PageContext& context, const PageModel& page);
+
+}  // namespace vx

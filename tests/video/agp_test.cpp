@@ -1,0 +1,269 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fake_pci.h"
+#include "report/pages.h"
+#include "video/agp.h"
+
+namespace {
+
+struct AgpFields {
+  uint8_t revision = 0x20;
+  uint32_t status = 0x1F000203;   // 32 requests, side-band, 2x 1x
+  uint32_t command = 0x00000102;  // AGP on at 2x
+  uint16_t control = 0x0000;      // chipset word at capability + 0x10
+};
+
+// A host bridge with its AGP capability at p, first in the list.
+vxtest::ConfigImage HostBridge(const AgpFields& f, uint8_t p = 0xA0) {
+  vxtest::ConfigImage image = vxtest::MakeFunction(0x8086, 0x7190, 0x06000003);
+  vxtest::Put16(image, 0x06, 0x0210);  // status: capability list
+  vxtest::Put8(image, 0x34, p);
+  vxtest::Put8(image, p, 0x02);
+  vxtest::Put8(image, p + 1, 0x00);
+  vxtest::Put8(image, p + 2, f.revision);
+  vxtest::Put32(image, p + 4, f.status);
+  vxtest::Put32(image, p + 8, f.command);
+  vxtest::Put16(image, p + 0x10, f.control);
+  return image;
+}
+
+struct Decoded {
+  int result = -1;
+  vx::PageModel page;
+  std::string block;  // what the decode appended behind the section header
+};
+
+Decoded Decode(vxtest::FakePciDriver& driver, uint32_t apertureMB = 64) {
+  static vx::Report report;
+  vx::AccessState access = vxtest::DriverAccess(driver);
+  vx::ProgramState state;
+  state.graphicsApertureSizeMB = apertureMB;
+  vx::PageContext context;
+  context.access = &access;
+  context.state = &state;
+  context.report = &report;
+  vx::BeginSection(report, vx::kVgaSection);
+  Decoded d;
+  d.page.Clear();
+  d.result = vx::DecodeAgpState(context, d.page);
+  std::string section = report.section[vx::kVgaSection].c_str();
+  d.block = section.substr(std::string(vx::kSectionHeaders[vx::kVgaSection]).size());
+  return d;
+}
+
+Decoded DecodeBridge(const vxtest::ConfigImage& image, uint32_t apertureMB = 64) {
+  vxtest::FakePciDriver driver;
+  driver.Place(0, 0, 0, image);
+  return Decode(driver, apertureMB);
+}
+
+const char* LabelOf(int id) {
+  switch (id) {
+    case 1004: return "AGP Operation         : ";
+    case 1007: return "Revision              : ";
+    case 1006: return "  Support Rate        : ";
+    case 1005: return "  Current Rate        : ";
+    case 1008: return "AGP Mode              : ";
+    case 1010: return "Pipeline RQ depth     : ";
+    case 1011: return "4GB Addressing        : ";
+    case 1012: return "GTBL Flush            : ";
+    case 1013: return "Fast Write Transfer   : ";
+    case 1009: return "Side-band Addressing  : ";
+    case 1014: return "AGP Read Sync         : ";
+    case 1015: return "Graphics Aperture Size: ";
+  }
+  return "?";
+}
+
+// Each field of the capability: the control's text and its report line carry the same value.
+TEST(AgpState, FieldTexts) {
+  struct Case {
+    const char* what;
+    uint8_t revision;
+    uint32_t status, command;
+    uint16_t control;
+    int id;
+    const char* text;
+  } const cases[] = {
+      {"revision 2.0", 0x20, 0, 0, 0, 1007, "2.0"},
+      {"revision 1.0", 0x10, 0, 0, 0, 1007, "1.0"},
+      {"revision major and minor", 0x3A, 0, 0, 0, 1007, "3.10"},
+      {"rates 4x 2x 1x", 0x20, 0x7, 0, 0, 1006, "4x 2x 1x"},
+      {"rates 4x 2x", 0x20, 0x6, 0, 0, 1006, "4x 2x "},
+      {"rates 2x 1x", 0x20, 0x3, 0, 0, 1006, "2x 1x"},
+      {"rate 4x alone", 0x20, 0x4, 0, 0, 1006, "4x "},
+      {"rate 1x alone", 0x20, 0x1, 0, 0, 1006, "1x"},
+      {"no rate", 0x20, 0xFFFFFFF8, 0, 0, 1006, ""},
+      {"data rate auto", 0x20, 0, 0x0, 0, 1005, "Auto"},
+      {"data rate 1x", 0x20, 0, 0x1, 0, 1005, "1x"},
+      {"data rate 2x", 0x20, 0, 0x2, 0, 1005, "2x"},
+      {"data rate 4x", 0x20, 0, 0x4, 0, 1005, "4x"},
+      {"data rate 3", 0x20, 0, 0x3, 0, 1005, "Illegal(11)"},
+      {"data rate 5", 0x20, 0, 0x5, 0, 1005, "Illegal(101)"},
+      {"data rate 6", 0x20, 0, 0x6, 0, 1005, "Illegal(110)"},
+      {"data rate 7", 0x20, 0, 0xFFFFFFF7, 0, 1005, "Illegal(111)"},
+      {"AGP enabled", 0x20, 0, 0x100, 0, 1008, "Enable"},
+      {"AGP disabled", 0x20, 0xFFFFFFFE, 0xFFFFFEFF, 0xFFFF, 1008, "Disable"},
+      {"queue depth 32", 0x20, 0x1F000000, 0, 0, 1010, "32"},
+      {"queue depth 256", 0x20, 0xFF000000, 0, 0, 1010, "256"},
+      {"queue depth 1", 0x20, 0x00FFFFFF, 0, 0, 1010, "1"},
+      {"4GB not supported", 0x20, 0, 0, 0, 1011, "No Support"},
+      {"4GB supported, off", 0x20, 0x20, 0, 0, 1011, "Disable"},
+      {"4GB enabled", 0x20, 0x20, 0x20, 0, 1011, "Enable"},
+      {"4GB enabled though not supported", 0x20, 0, 0x20, 0, 1011, "Disable"},
+      {"fast write not supported", 0x20, 0xFFFFFFEF, 0xFFFFFFEF, 0, 1013, "No Support"},
+      {"fast write supported, off", 0x20, 0x10, 0, 0, 1013, "Disable"},
+      {"fast write enabled", 0x20, 0x10, 0x10, 0, 1013, "Enable"},
+      {"side-band not supported", 0x20, 0, 0, 0, 1009, "No Support"},
+      {"side-band supported, off", 0x20, 0x200, 0, 0, 1009, "Disable"},
+      {"side-band enabled", 0x20, 0x200, 0x200, 0, 1009, "Enable"},
+      {"side-band on, not supported", 0x20, 0, 0x200, 0, 1009, "Disable"},
+      {"GTLB flush on", 0x20, 0, 0, 0x0080, 1012, "Enable"},
+      {"GTLB flush off", 0x20, 0xFFFFFFFE, 0xFFFFFFFE, 0xFF7F, 1012, "Disable"},
+      {"read sync on", 0x20, 0, 0, 0x2000, 1014, "Enable"},
+      {"read sync off", 0x20, 0xFFFFFFFE, 0xFFFFFFFE, 0xDFFF, 1014, "Disable"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    AgpFields f;
+    f.revision = c.revision;
+    f.status = c.status;
+    f.command = c.command;
+    f.control = c.control;
+    Decoded d = DecodeBridge(HostBridge(f));
+    EXPECT_EQ(d.result, 1);
+    EXPECT_STREQ(d.page.GetText(c.id), c.text);
+    std::string line = std::string(LabelOf(c.id)) + c.text + "\r\n";
+    EXPECT_NE(d.block.find(line), std::string::npos) << d.block;
+  }
+}
+
+TEST(AgpState, ApertureTexts) {
+  struct Case {
+    uint32_t mb;
+    const char* text;
+  } const cases[] = {
+      {0, "0MB"}, {4, "4MB"}, {64, "64MB"}, {256, "256MB"}, {1023, "1023MB"},
+      {1024, "1GB"}, {1536, "1GB"}, {2048, "2GB"}, {4096, "4GB"}, {0xFFFFFFFF, "4194303GB"},
+  };
+  for (const Case& c : cases) {
+    vx::AgpText text;
+    vx::FormatApertureSize(c.mb, text);
+    EXPECT_STREQ(text.c_str(), c.text) << c.mb;
+  }
+  // On the page and in the report, from the program-wide value the host bridge identification left.
+  Decoded d = DecodeBridge(HostBridge(AgpFields()), 1024);
+  EXPECT_STREQ(d.page.GetText(1015), "1GB");
+  EXPECT_NE(d.block.find("Graphics Aperture Size: 1GB\r\n"), std::string::npos);
+}
+
+// The whole block of an enabled 2x port, line by line, and the controls it sets.
+TEST(AgpState, WholeBlock) {
+  AgpFields f;
+  f.status = 0x1F000203;
+  f.command = 0x00000302;
+  f.control = 0x2080;
+  Decoded d = DecodeBridge(HostBridge(f), 64);
+  EXPECT_EQ(d.result, 1);
+  EXPECT_EQ(d.block,
+            "\r\n"
+            "AGP Operation         : Support\r\n"
+            "Revision              : 2.0\r\n"
+            "Data Transfer Rate\r\n"
+            "  Support Rate        : 2x 1x\r\n"
+            "  Current Rate        : 2x\r\n"
+            "AGP Mode              : Enable\r\n"
+            "Pipeline RQ depth     : 32\r\n"
+            "4GB Addressing        : No Support\r\n"
+            "GTBL Flush            : Enable\r\n"
+            "Fast Write Transfer   : No Support\r\n"
+            "Side-band Addressing  : Enable\r\n"
+            "AGP Read Sync         : Enable\r\n"
+            "Graphics Aperture Size: 64MB\r\n"
+            "\r\n");
+  for (int id = 1004; id <= 1015; ++id) EXPECT_TRUE(d.page.HasText(id)) << id;
+  EXPECT_FALSE(d.page.HasText(1016));
+  EXPECT_STREQ(d.page.GetText(1004), "Support");
+}
+
+// Everything that counts as no AGP: one line, one control.
+TEST(AgpState, NoAgpCapability) {
+  const std::string kNoSupport = "\r\nAGP Operation         : No Support\r\n\r\n";
+  struct Case {
+    const char* what;
+    vxtest::ConfigImage image;
+  };
+  std::vector<Case> cases;
+
+  vxtest::ConfigImage noList = HostBridge(AgpFields());
+  vxtest::Put16(noList, 0x06, 0x0200);  // status bit 4 clear: the pointer is not looked at
+  cases.push_back({"no capability list", noList});
+
+  vxtest::ConfigImage notFirst = HostBridge(AgpFields(), 0xA0);
+  vxtest::Put8(notFirst, 0x34, 0x80);  // first: power management, next: AGP at 0xA0
+  vxtest::Put8(notFirst, 0x80, 0x01);
+  vxtest::Put8(notFirst, 0x81, 0xA0);
+  cases.push_back({"first capability power management, AGP second", notFirst});
+
+  vxtest::ConfigImage tooHigh = HostBridge(AgpFields(), 0xE0);
+  vxtest::Put8(tooHigh, 0x34, 0xEF);
+  vxtest::Put8(tooHigh, 0xEF, 0x02);  // an AGP ID whose capability would run past the image
+  cases.push_back({"pointer 0xEF", tooHigh});
+
+  vxtest::ConfigImage topmost = tooHigh;
+  vxtest::Put8(topmost, 0x34, 0xFF);
+  vxtest::Put8(topmost, 0xFF, 0x02);
+  cases.push_back({"pointer 0xFF", topmost});
+
+  vxtest::ConfigImage plainPci = vxtest::MakeFunction(0x1106, 0x0585, 0x06000000);
+  cases.push_back({"PCI-only host bridge", plainPci});
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Decoded d = DecodeBridge(c.image);
+    EXPECT_EQ(d.result, 0);
+    EXPECT_EQ(d.block, kNoSupport);
+    EXPECT_STREQ(d.page.GetText(1004), "No Support");
+    EXPECT_EQ(d.page.count, 1);
+  }
+}
+
+// The highest pointer whose capability still fits: the chipset word is the last two bytes of the image.
+TEST(AgpState, CapabilityAtLastWholeOffset) {
+  AgpFields f;
+  f.control = 0x2080;
+  Decoded d = DecodeBridge(HostBridge(f, 0xEE));
+  EXPECT_EQ(d.result, 1);
+  EXPECT_STREQ(d.page.GetText(1012), "Enable");
+  EXPECT_STREQ(d.page.GetText(1014), "Enable");
+}
+
+// Host bridge unreadable: nothing set, nothing appended, not even the blank line.
+TEST(AgpState, UnreadableHostBridge) {
+  vxtest::FakePciDriver driver;
+  Decoded d = Decode(driver);
+  EXPECT_EQ(d.result, 0);
+  EXPECT_EQ(d.block, "");
+  EXPECT_EQ(d.page.count, 0);
+}
+
+// A block read that stops inside the capability: the bytes not read count as zero.
+TEST(AgpState, ShortReadInsideCapability) {
+  AgpFields f;
+  f.status = 0x07000217;
+  f.command = 0xFFFFFFFF;  // all ones ends the block at the command register
+  f.control = 0x2080;
+  Decoded d = DecodeBridge(HostBridge(f));
+  EXPECT_EQ(d.result, 1);
+  EXPECT_STREQ(d.page.GetText(1006), "4x 2x 1x");
+  EXPECT_STREQ(d.page.GetText(1010), "8");
+  EXPECT_STREQ(d.page.GetText(1005), "Auto");
+  EXPECT_STREQ(d.page.GetText(1008), "Disable");
+  EXPECT_STREQ(d.page.GetText(1013), "Disable");
+  EXPECT_STREQ(d.page.GetText(1012), "Disable");
+}
+
+}  // namespace
