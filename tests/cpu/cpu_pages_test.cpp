@@ -179,6 +179,21 @@ TEST(CpuPage, NoCpuid) {
   for (int id : {1069, 1035, 1115, 1020}) EXPECT_FALSE(f.page.IsEnabled(id)) << id;
 }
 
+// Control characters from the processor's vendor or brand text show as '?', so the report keeps its lines.
+TEST(CpuPage, ControlCharactersInProcessorTexts) {
+  vx::RecordedCpu cpu;
+  cpu.Set(0, {1, 0x0A0D7541, 0x7F4D4163, 0x69746E65});  // "Au\r\nenti" "cAM\x7F"
+  cpu.Set(1, {0x612, 0, 0, 0});
+  cpu.Set(0x80000000, {0x80000004, 0, 0, 0});
+  cpu.Set(0x80000002, {0x0A0D4241, 0x00000009, 0, 0});  // "AB\r\n\t"
+  static Filled f;
+  Fill(vx::FillCpuPage, vx::kCpuSection, cpu, nullptr, &f);
+  EXPECT_STREQ(f.page.GetText(1025), "Au??enticAM?");
+  EXPECT_STREQ(f.page.GetText(1020), "AB???");
+  EXPECT_NE(f.section.find(" Vendor ID       : Au??enticAM?\r\n"), std::string::npos);
+  EXPECT_NE(f.section.find(" CPUName         : AB???\r\n"), std::string::npos);
+}
+
 // The L2 size in KB below 1 MB, in whole MB from there on; hexadecimal signature fields.
 TEST(CpuPage, SizeAndSignatureFormats) {
   const struct {
