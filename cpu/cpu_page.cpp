@@ -14,6 +14,14 @@ const char* SupportText(int32_t flag) { return flag == 1 ? "Support" : "No Suppo
 // time-stamp counter, or a machine without a clock to measure against.
 const char kClockUnknown[] = "unknown";
 
+// The vendor and brand texts come from the processor as they are. Real parts answer printable ASCII, but a
+// control character (a CR or LF above all) would break the report's lines, so each shows as '?'.
+void CopyPrintable(char* dst, size_t cap, const char* src) {
+  TextCopy(dst, cap, src);
+  for (char* p = dst; *p != 0; ++p)
+    if (static_cast<unsigned char>(*p) < 0x20 || *p == 0x7F) *p = '?';
+}
+
 struct CpuPageWriter {
   Report& report;
   PageModel& page;
@@ -42,7 +50,9 @@ void FillCpuPage(PageContext& context, PageModel& page) {
   w.Field(1018, "CPU              : %s\r\n", record.name);
   w.Raw("\r\n");
   w.Raw("CPUID\r\n");
-  w.Field(1025, " Vendor ID       : %s\r\n", record.vendorId);
+  value.Clear();
+  CopyPrintable(value.s, value.kCapacity, record.vendorId);
+  w.Field(1025, " Vendor ID       : %s\r\n", value.c_str());
   value.Clear();
   value.Format("%X", static_cast<unsigned>(record.typeId));
   w.Field(1024, " Type ID         : %s\r\n", value.c_str());
@@ -69,7 +79,9 @@ void FillCpuPage(PageContext& context, PageModel& page) {
     page.Enable(1115);
     page.Enable(1020);
   }
-  w.Field(1020, " CPUName         : %s\r\n", record.brandString);
+  value.Clear();
+  CopyPrintable(value.s, value.kCapacity, record.brandString);
+  w.Field(1020, " CPUName         : %s\r\n", value.c_str());
 
   w.Raw("Cache\r\n");
   value.Clear();
