@@ -1,0 +1,153 @@
+// Requests to the PCIDebug driver that fail at chosen points: start-up must still finish, every section
+// keep its header and its CR LF lines, and what could be read must still be shown.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "cpu/cpuid.h"
+#include "hwaccess/machine_support.h"
+#include "report/pages.h"
+#include "test_support.h"
+
+namespace {
+
+// Wraps the driver and fails the requests that its mode picks, with the chosen error.
+class FaultyTransport final : public vx::DriverTransport {
+ public:
+  enum Mode { kEveryNth, kOnlyBus, kAfterCount };
+  FaultyTransport(vx::DriverTransport* inner, Mode mode, uint32_t parameter, uint32_t error)
+      : inner_(inner), mode_(mode), parameter_(parameter), error_(error) {}
+
+  uint32_t Control(uint32_t code, const void* in, uint32_t inLength, void* out, uint32_t outLength) override {
+    ++requests;
+    bool fail = false;
+    switch (mode_) {
+      case kEveryNth:
+        fail = requests % parameter_ == 0;
+        break;
+      case kOnlyBus: {
+        // Configuration requests carry BusDevFn in their first dword, the bus in bits 15-8.
+        uint32_t busDevFn = 0;
+        if ((code == vx::IOCTL_READ_PCI_CONFIG || code == vx::IOCTL_WRITE_PCI_CONFIG) && inLength >= 4)
+          memcpy(&busDevFn, in, 4);
+        fail = (code == vx::IOCTL_READ_PCI_CONFIG || code == vx::IOCTL_WRITE_PCI_CONFIG) &&
+               ((busDevFn >> 8) & 0xFF) == parameter_;
+        break;
+      }
+      case kAfterCount:
+        fail = requests > parameter_;
+        break;
+    }
+    if (fail) {
+      ++failed;
+      return error_;
+    }
+    return inner_->Control(code, in, inLength, out, outLength);
+  }
+
+  uint32_t requests = 0, failed = 0;
+
+ private:
+  vx::DriverTransport* inner_;
+  Mode mode_;
+  uint32_t parameter_;
+  uint32_t error_;
+};
+
+struct FilledRun {
+  vx::Report report;
+  vx::PageModel models[vx::kPageCount];
+};
+
+// Fills all five pages of a recorded machine with a recorded processor, through the given transport (null:
+// the machine's own driver without faults).
+void FillMachine(vxtest::MachineUnderTest& machine, vx::DriverTransport* transport, FilledRun* run) {
+  static vx::RecordedCpu cpu;
+  std::string error;
+  ASSERT_TRUE(vxtest::LoadRecordedCpu("intel-pentium3-katmai.txt", &cpu, &error)) << error;
+  vx::AccessState access = machine.access;
+  if (transport != nullptr) access.driver = transport;
+  vx::ProgramState state;
+  vx::PageContext context;
+  context.cpuid = &cpu;
+  context.access = &access;
+  context.state = &state;
+  context.report = &run->report;
+  run->report = vx::Report();
+  vx::FillAllPages(context, run->models);
+}
+
+void ExpectWholeReport(const FilledRun& run, const std::string& what) {
+  std::string joined = run.report.joined.c_str();
+  EXPECT_EQ(joined.rfind("[Vexilor Ver.0.66]\r\n\r\n", 0), 0u) << what;
+  size_t at = 0;
+  for (int i = 0; i < vx::kSectionCount; ++i) {
+    size_t found = joined.find(vx::kSectionHeaders[i], at);
+    ASSERT_NE(found, std::string::npos) << what << ": section " << i;
+    at = found + 1;
+  }
+  for (size_t i = 0; i < joined.size(); ++i) {
+    if (joined[i] == '\n') {
+      ASSERT_TRUE(i > 0 && joined[i - 1] == '\r') << what << " at " << i;
+    }
+  }
+}
+
+std::string Section(const FilledRun& run, vx::ReportSection s) { return run.report.section[s].c_str(); }
+
+// Every mode and error on every recorded machine: the run finishes and the report keeps its shape. A fault
+// that the pages never meet changes nothing; one that hits only the display's bus leaves the host bridge.
+TEST(FaultInjection, EveryModeOnEveryMachine) {
+  struct Case {
+    FaultyTransport::Mode mode;
+    uint32_t parameter;
+    const char* name;
+  } const cases[] = {
+      {FaultyTransport::kEveryNth, 1, "every request"},   {FaultyTransport::kEveryNth, 2, "every 2nd"},
+      {FaultyTransport::kEveryNth, 7, "every 7th"},       {FaultyTransport::kEveryNth, 64, "every 64th"},
+      {FaultyTransport::kOnlyBus, 0, "bus 0"},            {FaultyTransport::kOnlyBus, 1, "bus 1"},
+      {FaultyTransport::kAfterCount, 0, "after 0"},       {FaultyTransport::kAfterCount, 10, "after 10"},
+      {FaultyTransport::kAfterCount, 100, "after 100"},   {FaultyTransport::kAfterCount, 100000, "never"},
+  };
+  const uint32_t errors[] = {vx::ERROR_PCI_NO_BUS, vx::ERROR_PCI_NO_DEVICE, 31 /* ERROR_GEN_FAILURE */};
+  auto names = vxtest::RecordedMachineNames();
+  ASSERT_FALSE(names.empty());
+  for (const std::string& name : names) {
+    vxtest::MachineUnderTest machine;
+    std::string error;
+    ASSERT_TRUE(machine.Load(name, &error)) << error;
+    static FilledRun clean;
+    FillMachine(machine, nullptr, &clean);
+    for (const Case& c : cases) {
+      for (uint32_t e : errors) {
+        std::string what = name + ", " + c.name + ", error " + std::to_string(e);
+        FaultyTransport faulty(machine.transport.get(), c.mode, c.parameter, e);
+        static FilledRun run;
+        FillMachine(machine, &faulty, &run);
+        ExpectWholeReport(run, what);
+        // The processor's sections do not depend on PCI at all.
+        for (vx::ReportSection s : {vx::kCpuSection, vx::kFeatureFlagSection, vx::kCacheSection})
+          EXPECT_EQ(Section(run, s), Section(clean, s)) << what;
+        if (c.mode == FaultyTransport::kEveryNth && c.parameter == 1) {
+          EXPECT_GT(faulty.failed, 0u) << what;
+          EXPECT_EQ(faulty.failed, faulty.requests) << what;
+        }
+        if (faulty.failed == 0) {
+          EXPECT_EQ(std::string(run.report.joined.c_str()), clean.report.joined.c_str()) << what;
+        }
+        if (c.mode == FaultyTransport::kOnlyBus && c.parameter == 1) {
+          // The host bridge lives on bus 0: its lines come through a fault on bus 1.
+          const std::string chipset = Section(run, vx::kChipsetSection);
+          const std::string cleanChipset = Section(clean, vx::kChipsetSection);
+          size_t a = chipset.find(" Vender ID   :"), b = cleanChipset.find(" Vender ID   :");
+          ASSERT_NE(a, std::string::npos) << what;
+          EXPECT_EQ(chipset.substr(a, chipset.find("\r\n", a) - a),
+                    cleanChipset.substr(b, cleanChipset.find("\r\n", b) - b))
+              << what;
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
