@@ -71,6 +71,9 @@ export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINE
 locale=(env LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8)
 unset DISPLAY
 
+# A wineserver left from an interrupted run would keep the display and locale it started with.
+[ -d "$prefix" ] && "$wineserver" -k >/dev/null 2>&1
+
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 xvfb_pid=""
