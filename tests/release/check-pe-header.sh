@@ -9,7 +9,7 @@ header=$("$objdump" -p "$exe")
 failed=0
 expect() {  # expect FIELD VALUE
   local got
-  got=$(echo "$header" | awk -v f="$1" '$1 == f { print $2; exit }')
+  got=$(awk -v f="$1" '$1 == f { print $2; exit }' <<<"$header")  # no pipe: an early exit must not SIGPIPE the writer
   if [ "$got" != "$2" ]; then
     echo "$1 is '$got', want '$2'"
     failed=1
