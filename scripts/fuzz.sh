@@ -21,7 +21,7 @@ for t in "${targets[@]}"; do
     cpuid_dump_fuzz) cp tests/data/cpuid/*.txt $corpus/$t/ ;;
     lspci_fuzz) cp tests/data/machines/*.txt $corpus/$t/ 2>/dev/null || true ;;
     cpu_fuzz) python3 scripts/fuzz_seeds.py cpu tests/data/cpuid $corpus/$t ;;
-    machine_fuzz) [ -f scripts/fuzz_seeds.py ] && python3 scripts/fuzz_seeds.py machine tests/data/machines $corpus/$t || true ;;
+    machine_fuzz) python3 scripts/fuzz_seeds.py machine tests/data/machines $corpus/$t ;;
   esac
   log=$build/$t.log
   if ! $build/fuzz/$t -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix=$build/$t- \

@@ -1,0 +1,92 @@
+// An arbitrary machine: fuzzer-chosen configuration images for the host bridge, the south bridge, the USB
+// controller and the display adapter, and fuzzer-chosen port answers, served by the PCIDebug request
+// handler as on Windows NT with the driver open. All five pages are filled and the report is checked.
+#include <stddef.h>
+#include <stdint.h>
+#include <string.h>
+
+#include "cpu/cpuid.h"
+#include "drivers/pcidebug/pcidebug.h"
+#include "hwaccess/handler_transport.h"
+#include "report/pages.h"
+#include "report_invariants.h"
+
+namespace {
+
+enum { kFunctions = 4, kPorts = 64 };
+
+// The class (bits 31-16 of register 0x08) each role may be forced to, so that the scans reach it.
+const uint16_t kRoleClass[kFunctions] = {0x0600, 0x0601, 0x0C03, 0x0300};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  size_t pos = 0;
+  auto next = [&]() -> uint8_t { return pos < size ? data[pos++] : 0; };
+
+  static PciDebugFunction functions[kFunctions];
+  static PciDebugPortByte ports[kPorts];
+  memset(functions, 0, sizeof functions);
+  uint8_t flags = next();
+  uint32_t count = 0;
+  for (int role = 0; role < kFunctions; ++role) {
+    PciDebugFunction& f = functions[count];
+    // The host bridge is always at 00:00.0; the others anywhere on buses 0 to 3.
+    uint16_t location = role == 0 ? 0 : static_cast<uint16_t>((next() & 3) << 8 | next());
+    bool duplicate = false;
+    for (uint32_t i = 0; i < count; ++i) duplicate |= functions[i].busDevFn == location;
+    if (duplicate) continue;
+    f.busDevFn = location;
+    f.recorded = PCIDEBUG_CONFIG_BYTES;
+    for (uint8_t& b : f.config) b = next();
+    if (flags & (1u << role)) {
+      f.config[0x0A] = kRoleClass[role] & 0xFF;
+      f.config[0x0B] = kRoleClass[role] >> 8;
+    }
+    ++count;
+  }
+  uint32_t portCount = 0;
+  while (pos + 3 <= size && portCount < kPorts) {
+    ports[portCount].port = static_cast<uint16_t>(next() | next() << 8);
+    ports[portCount].value = next();
+    ++portCount;
+  }
+  PciDebugMachine machine;
+  memset(&machine, 0, sizeof machine);
+  machine.functions = functions;
+  machine.functionCount = count;
+  machine.ports = ports;
+  machine.portCount = portCount;
+  PciDebugMarkBuses(&machine);
+  PciDebugBus bus;
+  PciDebugPorts portSpace;
+  PciDebugMachineBus(&machine, &bus);
+  PciDebugMachinePorts(&machine, &portSpace);
+  vx::HandlerTransport transport(&bus, &portSpace);
+
+  // A K6-III (so the host bridge renames its cache label) or a Pentium III.
+  static vx::RecordedCpu cpu;
+  cpu = vx::RecordedCpu();
+  if (flags & 0x10) {
+    cpu.Set(0, {1, 0x68747541, 0x444D4163, 0x69746E65});
+    cpu.Set(1, {0x591, 0, 0, 0x008021BF});
+  } else {
+    cpu.Set(0, {3, 0x756E6547, 0x6C65746E, 0x49656E69});
+    cpu.Set(1, {0x673, 0, 0, 0x0387F9FF});
+  }
+
+  static vx::Report report;
+  static vx::PageModel models[vx::kPageCount];
+  report = vx::Report();
+  vx::ProgramState state;
+  vx::AccessState access;
+  vx::UseDriverRoute(access, &transport);
+  vx::PageContext context;
+  context.cpuid = &cpu;
+  context.access = &access;
+  context.state = &state;
+  context.report = &report;
+  vx::FillAllPages(context, models);
+  vxfuzz::CheckReport(report);
+  return 0;
+}
