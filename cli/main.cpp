@@ -6,9 +6,12 @@
 #include <string>
 
 #include "cli/input_file.h"
+#include "cli/sysfs_pci.h"
 #include "cpu/clock.h"
 #include "cpu/cpuid.h"
 #include "hwaccess/access.h"
+#include "hwaccess/handler_transport.h"
+#include "hwaccess/pci_machine.h"
 #include "report/pages.h"
 
 namespace {
@@ -18,12 +21,16 @@ const char kUsage[] =
     "Print Vexilor's hardware report (CPU, feature flags, caches, chipset, video) with CR LF line ends,\n"
     "exactly as the Windows program copies it to the clipboard.\n"
     "\n"
-    "By default the processor of this machine is read.\n"
+    "By default the processor and the PCI buses of this machine are read (PCI through Linux sysfs; as a\n"
+    "normal user only the first 64 configuration bytes of each function are readable).\n"
     "\n"
     "  --cpuid-dump FILE   read a recorded processor instead of this one; one leaf a line:\n"
     "                      CPUID 00000001: 00000673-00000000-00000000-0387F9FF\n"
     "                      (EAX-EBX-ECX-EDX in hex; blank lines and # comments allowed)\n"
     "  --save-cpuid FILE   write this machine's CPUID leaves in that form to FILE and exit\n"
+    "  --pci-dump FILE     read a recorded machine's PCI buses instead: the output of lspci -xxx or\n"
+    "                      lspci -vvxxx; I/O port values in comment lines such as\n"
+    "                      # port 0xd400 = 0x0010   (2, 4 or 8 hex digits: 8, 16 or 32 bits)\n"
     "  --no-pci            read no PCI configuration (as when no access driver can be opened)\n"
     "  --help              show this help and exit\n"
     "\n"
@@ -32,6 +39,7 @@ const char kUsage[] =
 struct Options {
   std::string cpuidDump;
   std::string saveCpuid;
+  std::string pciDump;
   bool noPci = false;
 };
 
@@ -58,6 +66,8 @@ int main(int argc, char** argv) {
       if (!value(&options.cpuidDump)) return Fail("--cpuid-dump needs a file name");
     } else if (arg == "--save-cpuid") {
       if (!value(&options.saveCpuid)) return Fail("--save-cpuid needs a file name");
+    } else if (arg == "--pci-dump") {
+      if (!value(&options.pciDump)) return Fail("--pci-dump needs a file name");
     } else if (arg == "--no-pci") {
       options.noPci = true;
     } else {
@@ -87,10 +97,38 @@ int main(int argc, char** argv) {
     cpuid = &recorded;
   }
 
+  if (options.noPci && !options.pciDump.empty()) return Fail("--no-pci and --pci-dump exclude each other");
+
+  // PCI: the request handler in-process, over a recorded machine or this machine's sysfs, as the PCIDebug
+  // driver on Windows NT; or no route at all.
+  static vx::RecordedPciMachine machine;
+  PciDebugBus bus{};
+  PciDebugPorts ports{};
+  bool havePorts = false;
+  vexilor_cli::SysfsPciBus* sysfs = nullptr;
+  if (!options.pciDump.empty()) {
+    std::string text;
+    if (!vexilor_cli::ReadWholeFile(options.pciDump, &text, &error)) return Fail(error);
+    char message[512];
+    static char warnings[8192];
+    if (!vx::ParsePciMachine(text.data(), text.size(), options.pciDump.c_str(), &machine, message, sizeof message,
+                             warnings, sizeof warnings))
+      return Fail(message);
+    fputs(warnings, stderr);
+    PciDebugMachineBus(&machine.machine, &bus);
+    PciDebugMachinePorts(&machine.machine, &ports);
+    havePorts = true;
+  } else if (!options.noPci) {
+    sysfs = new vexilor_cli::SysfsPciBus();
+    sysfs->Bind(&bus);
+  }
+  vx::HandlerTransport transport(&bus, havePorts ? &ports : nullptr);
+
   static vx::Report report;
   static vx::PageModel models[vx::kPageCount];
   vx::ProgramState state;
   vx::AccessState access;  // no route: every configuration read answers all ones
+  if (!options.noPci) vx::UseDriverRoute(access, &transport);
   vx::PageContext context;
   context.cpuid = cpuid;
   context.clock = vx::SystemClock();
@@ -98,6 +136,8 @@ int main(int argc, char** argv) {
   context.state = &state;
   context.report = &report;
   vx::FillAllPages(context, models);
+
+  delete sysfs;
 
   const char* text = report.joined.c_str();
   size_t length = strlen(text);

@@ -4,6 +4,7 @@
 // mechanism 1 through ports 0xCF8/0xCFC executed by the program itself, or none (every read all ones).
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 
 namespace vx {
@@ -67,6 +68,8 @@ struct AccessState {
   DriverTransport* driver = nullptr;  // the PCIDebug driver handle's requests
   PortIo* ports = nullptr;            // the port instructions
   int32_t accessDriverError = 3;      // AccessDriverError
+  uintptr_t driverHandle = 0;         // the open PCIDebug device or VxD (lifecycle), 0 when none
+  uintptr_t giveioHandle = 0;         // the open giveio device (lifecycle), 0 when none
 };
 
 // A PCI location, bus in bits 15-8, device in bits 7-3, function in bits 2-0.
@@ -85,6 +88,44 @@ int PciConfigReadBlock(AccessState& access, uint32_t bus, uint32_t device, uint3
 // One I/O port dword: IN with ACCESS_DIRECT_PORTS, else a driver request.
 uint32_t PortRead32(AccessState& access, uint32_t port);
 
+// The port family. Reads: IN with ACCESS_DIRECT_PORTS, else a driver request (all ones when it fails).
+// Writes: with ACCESS_DIRECT_PORTS OUT and the value written, else non-zero when the request succeeded.
+uint8_t PortRead8(AccessState& access, uint32_t port);
+uint16_t PortRead16(AccessState& access, uint32_t port);
+uint32_t PortWrite8(AccessState& access, uint32_t port, uint8_t value);
+uint32_t PortWrite16(AccessState& access, uint32_t port, uint16_t value);
+uint32_t PortWrite32(AccessState& access, uint32_t port, uint32_t value);
+
+// Requests to the PCIDebug driver itself (never through the ports). Each returns 0 or the driver's error
+// (the platform's last-error value; ERROR_INVALID_HANDLE when no driver is open).
+enum : uint32_t { kErrorInvalidHandle = 6 };
+uint32_t PciDriverConfigRead(AccessState& access, uint16_t busDevFn, uint32_t reg, void* out, uint32_t length);
+// The same with the value, all ones of its width on failure.
+uint8_t PciDriverConfigRead8(AccessState& access, uint16_t busDevFn, uint32_t reg);
+uint16_t PciDriverConfigRead16(AccessState& access, uint16_t busDevFn, uint32_t reg);
+uint32_t PciDriverConfigRead32(AccessState& access, uint16_t busDevFn, uint32_t reg);
+// 0, the driver's error, or kPciWriteNoBuffer when the data does not fit one request (more than 256 bytes).
+enum : uint32_t { kPciWriteNoBuffer = 0xFFFFFFFF };
+uint32_t PciDriverConfigWrite(AccessState& access, uint16_t busDevFn, uint32_t reg, const void* data,
+                              uint32_t length);
+uint32_t PciDriverConfigWrite8(AccessState& access, uint16_t busDevFn, uint32_t reg, uint8_t value);
+uint32_t PciDriverConfigWrite16(AccessState& access, uint16_t busDevFn, uint32_t reg, uint16_t value);
+uint32_t PciDriverConfigWrite32(AccessState& access, uint16_t busDevFn, uint32_t reg, uint32_t value);
+// The 12 bytes of PCI BIOS data: test flag, last bus at 4, status at 5, signature "PCI " at 8.
+uint32_t PciDriverBiosInfo(AccessState& access, uint8_t out[12]);
+// The number of PCI buses: from the PCI BIOS data with ACCESS_VXD, else the first bus that the driver
+// reports absent (255 when it reports none below 256).
+uint8_t CountPciBuses(AccessState& access);
+
+// The PCI BIOS statuses of the device searches.
+enum : uint32_t { PCI_BAD_VENDOR_ID = 131, PCI_DEVICE_NOT_FOUND = 134 };
+// The index-th function (from 0) with that vendor and device ID, or the index-th whose class code matches:
+// its BusDevFn shifted left 16, or a status above (never a location: a location has 0 in bits 15-0 and a
+// status is below 0x10000).
+uint32_t FindPciDevice(AccessState& access, uint16_t vendorId, uint16_t deviceId, uint32_t index);
+uint32_t FindPciClassCode(AccessState& access, uint32_t baseClass, uint32_t subClass, uint32_t progIf,
+                          uint32_t index);
+
 struct PciLocation {
   uint32_t bus, device, function;
 };
@@ -93,7 +134,8 @@ struct PciLocation {
 // (firstBus to lastBus), device (0 to 31) and function (0 to 7, or function 0 only), whose class dword
 // (register 0x08) has the given base class (bits 31-24) and subclass (bits 23-16). Finds exactly the function
 // that reading register 0x08 of every such location in that order would find on a machine that follows
-// the PCI rules, while skipping what cannot exist.
+// the PCI rules, while skipping what cannot exist: functions 1 to 7 of a device whose function 0 answers all
+// ones, and, with the PCIDebug driver, the rest of a bus that the driver reports absent.
 bool FindFunctionByClass(AccessState& access, uint32_t firstBus, uint32_t lastBus, bool functionZeroOnly,
                          uint8_t baseClass, uint8_t subClass, PciLocation* found);
 

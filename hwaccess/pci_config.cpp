@@ -1,8 +1,20 @@
 #include "hwaccess/access.h"
 
+#include <string.h>
+
 namespace vx {
 
 namespace {
+
+uint32_t LoadLe(const uint8_t* p, uint32_t width) {
+  uint32_t v = 0;
+  for (uint32_t i = 0; i < width; ++i) v |= static_cast<uint32_t>(p[i]) << (8 * i);
+  return v;
+}
+
+void StoreLe(uint8_t* p, uint32_t value, uint32_t width) {
+  for (uint32_t i = 0; i < width; ++i) p[i] = static_cast<uint8_t>(value >> (8 * i));
+}
 
 uint32_t DirectConfigRead32(AccessState& access, uint16_t busDevFn, uint32_t reg) {
   if (access.ports == nullptr) return 0xFFFFFFFFu;
@@ -11,19 +23,166 @@ uint32_t DirectConfigRead32(AccessState& access, uint16_t busDevFn, uint32_t reg
   return access.ports->In32(0xCFC);
 }
 
+uint32_t SendRequest(AccessState& access, uint32_t code, const void* in, uint32_t inLength, void* out,
+                     uint32_t outLength) {
+  if (access.driver == nullptr) return kErrorInvalidHandle;
+  return access.driver->Control(code, in, inLength, out, outLength);
+}
+
+uint32_t PortRead(AccessState& access, uint32_t port, uint32_t width) {
+  uint16_t p = static_cast<uint16_t>(port);
+  if (access.accessMode & ACCESS_DIRECT_PORTS) {
+    if (access.ports == nullptr) return 0xFFFFFFFFu >> (32 - 8 * width);
+    return width == 1 ? access.ports->In8(p) : width == 2 ? access.ports->In16(p) : access.ports->In32(p);
+  }
+  static const uint32_t kCodes[5] = {0, IOCTL_READ_PORT8, IOCTL_READ_PORT16, 0, IOCTL_READ_PORT32};
+  uint8_t in[4];
+  StoreLe(in, port, 4);
+  uint8_t out[4] = {0, 0, 0, 0};
+  if (SendRequest(access, kCodes[width], in, 4, out, width) != 0) return 0xFFFFFFFFu >> (32 - 8 * width);
+  return LoadLe(out, width);
+}
+
+uint32_t PortWrite(AccessState& access, uint32_t port, uint32_t value, uint32_t width) {
+  uint16_t p = static_cast<uint16_t>(port);
+  if (access.accessMode & ACCESS_DIRECT_PORTS) {
+    if (access.ports != nullptr) {
+      if (width == 1) access.ports->Out8(p, static_cast<uint8_t>(value));
+      else if (width == 2) access.ports->Out16(p, static_cast<uint16_t>(value));
+      else access.ports->Out32(p, value);
+    }
+    return value;
+  }
+  static const uint32_t kCodes[5] = {0, IOCTL_WRITE_PORT8, IOCTL_WRITE_PORT16, 0, IOCTL_WRITE_PORT32};
+  uint8_t in[8];
+  StoreLe(in, port, 4);
+  StoreLe(in + 4, value, width);
+  return SendRequest(access, kCodes[width], in, 4 + width, nullptr, 0) == 0 ? 1u : 0u;
+}
+
 }  // namespace
+
+uint32_t PciDriverConfigRead(AccessState& access, uint16_t busDevFn, uint32_t reg, void* out, uint32_t length) {
+  uint8_t in[8];
+  StoreLe(in, busDevFn, 4);
+  StoreLe(in + 4, reg, 4);
+  return SendRequest(access, IOCTL_READ_PCI_CONFIG, in, sizeof in, out, length);
+}
+
+uint8_t PciDriverConfigRead8(AccessState& access, uint16_t busDevFn, uint32_t reg) {
+  uint8_t v[1];
+  return PciDriverConfigRead(access, busDevFn, reg, v, 1) == 0 ? v[0] : 0xFF;
+}
+
+uint16_t PciDriverConfigRead16(AccessState& access, uint16_t busDevFn, uint32_t reg) {
+  uint8_t v[2];
+  return PciDriverConfigRead(access, busDevFn, reg, v, 2) == 0 ? static_cast<uint16_t>(LoadLe(v, 2)) : 0xFFFF;
+}
+
+uint32_t PciDriverConfigRead32(AccessState& access, uint16_t busDevFn, uint32_t reg) {
+  uint8_t v[4];
+  return PciDriverConfigRead(access, busDevFn, reg, v, 4) == 0 ? LoadLe(v, 4) : 0xFFFFFFFFu;
+}
+
+uint32_t PciDriverConfigWrite(AccessState& access, uint16_t busDevFn, uint32_t reg, const void* data,
+                              uint32_t length) {
+  // The request is built on the stack; no configuration write is longer than the space itself.
+  uint8_t request[8 + 256];
+  if (length > 256) return kPciWriteNoBuffer;
+  StoreLe(request, busDevFn, 4);
+  StoreLe(request + 4, reg, 4);
+  if (length > 0) memcpy(request + 8, data, length);
+  return SendRequest(access, IOCTL_WRITE_PCI_CONFIG, request, 8 + length, nullptr, 0);
+}
+
+uint32_t PciDriverConfigWrite8(AccessState& access, uint16_t busDevFn, uint32_t reg, uint8_t value) {
+  return PciDriverConfigWrite(access, busDevFn, reg, &value, 1);
+}
+
+uint32_t PciDriverConfigWrite16(AccessState& access, uint16_t busDevFn, uint32_t reg, uint16_t value) {
+  uint8_t v[2];
+  StoreLe(v, value, 2);
+  return PciDriverConfigWrite(access, busDevFn, reg, v, 2);
+}
+
+uint32_t PciDriverConfigWrite32(AccessState& access, uint16_t busDevFn, uint32_t reg, uint32_t value) {
+  uint8_t v[4];
+  StoreLe(v, value, 4);
+  return PciDriverConfigWrite(access, busDevFn, reg, v, 4);
+}
+
+uint32_t PciDriverBiosInfo(AccessState& access, uint8_t out[12]) {
+  return SendRequest(access, IOCTL_PCI_BIOS_INFO, nullptr, 0, out, 12);
+}
+
+uint8_t CountPciBuses(AccessState& access) {
+  if (access.accessMode & ACCESS_VXD) {
+    uint8_t bios[12] = {0};
+    PciDriverBiosInfo(access, bios);
+    if (bios[0] != 0 && (bios[5] != 0 || LoadLe(bios + 8, 4) != 0x20494350u)) return 0;
+    return static_cast<uint8_t>(bios[4] + 1);
+  }
+  for (uint32_t bus = 0; bus < 256; ++bus) {
+    uint8_t v[4];
+    if (PciDriverConfigRead(access, BusDevFn(bus, 0, 0), 0, v, 4) == ERROR_PCI_NO_BUS) {
+      return static_cast<uint8_t>(bus);
+    }
+  }
+  return 255;  // every bus answered: 256 does not fit the byte
+}
+
+namespace {
+
+// The walk of the device searches: the index-th function whose first `length` bytes match.
+template <typename Match>
+uint32_t SearchPci(AccessState& access, uint32_t length, uint32_t index, Match match) {
+  uint32_t matches = 0;
+  for (uint32_t bus = 0; bus < 256; ++bus) {
+    for (uint32_t device = 0; device < 32; ++device) {
+      bool multiFunction = false;
+      for (uint32_t function = 0; function < 8; ++function) {
+        if (function > 0 && !multiFunction) break;
+        uint16_t bdf = BusDevFn(bus, device, function);
+        uint8_t image[12];
+        uint32_t status = PciDriverConfigRead(access, bdf, 0, image, length);
+        if (status == ERROR_PCI_NO_BUS) return PCI_DEVICE_NOT_FOUND;
+        if (status == ERROR_PCI_NO_DEVICE && function == 0) break;
+        if (status != 0) continue;
+        if (function == 0) {
+          uint8_t headerType;
+          if (PciDriverConfigRead(access, bdf, 0x0E, &headerType, 1) == 0 && (headerType & 0x80)) {
+            multiFunction = true;
+          }
+        }
+        if (match(image)) {
+          if (matches == index) return static_cast<uint32_t>(bdf) << 16;
+          ++matches;
+        }
+      }
+    }
+  }
+  return PCI_DEVICE_NOT_FOUND;
+}
+
+}  // namespace
+
+uint32_t FindPciDevice(AccessState& access, uint16_t vendorId, uint16_t deviceId, uint32_t index) {
+  if (vendorId == 0xFFFF) return PCI_BAD_VENDOR_ID;
+  uint32_t want = vendorId | static_cast<uint32_t>(deviceId) << 16;
+  return SearchPci(access, 4, index, [want](const uint8_t* image) { return LoadLe(image, 4) == want; });
+}
+
+uint32_t FindPciClassCode(AccessState& access, uint32_t baseClass, uint32_t subClass, uint32_t progIf,
+                          uint32_t index) {
+  uint32_t want = (baseClass & 0xFF) << 24 | (subClass & 0xFF) << 16 | (progIf & 0xFF) << 8;
+  return SearchPci(access, 12, index,
+                   [want](const uint8_t* image) { return (LoadLe(image + 8, 4) & 0xFFFFFF00u) == want; });
+}
 
 uint32_t PciConfigRead32(AccessState& access, uint32_t bus, uint32_t device, uint32_t function,
                          uint32_t reg) {
   uint16_t bdf = BusDevFn(bus, device, function);
-  if (access.pciDriverOpen) {
-    if (access.driver == nullptr) return 0xFFFFFFFFu;
-    uint32_t in[2] = {bdf, reg & 0xFF};
-    uint8_t out[4] = {0, 0, 0, 0};
-    if (access.driver->Control(IOCTL_READ_PCI_CONFIG, in, sizeof in, out, sizeof out) != 0) return 0xFFFFFFFFu;
-    return static_cast<uint32_t>(out[0]) | static_cast<uint32_t>(out[1]) << 8 |
-           static_cast<uint32_t>(out[2]) << 16 | static_cast<uint32_t>(out[3]) << 24;
-  }
+  if (access.pciDriverOpen) return PciDriverConfigRead32(access, bdf, reg & 0xFF);
   if (access.giveioOpen || access.platformId == 1) return DirectConfigRead32(access, bdf, reg);
   return 0xFFFFFFFFu;
 }
@@ -42,34 +201,55 @@ int PciConfigReadBlock(AccessState& access, uint32_t bus, uint32_t device, uint3
   return count;
 }
 
-uint32_t PortRead32(AccessState& access, uint32_t port) {
-  if (access.accessMode & ACCESS_DIRECT_PORTS) {
-    return access.ports != nullptr ? access.ports->In32(static_cast<uint16_t>(port)) : 0xFFFFFFFFu;
-  }
-  if (access.driver == nullptr) return 0xFFFFFFFFu;
-  uint32_t in = port;
-  uint8_t out[4] = {0xFF, 0xFF, 0xFF, 0xFF};
-  if (access.driver->Control(IOCTL_READ_PORT32, &in, sizeof in, out, sizeof out) != 0) return 0xFFFFFFFFu;
-  return static_cast<uint32_t>(out[0]) | static_cast<uint32_t>(out[1]) << 8 |
-         static_cast<uint32_t>(out[2]) << 16 | static_cast<uint32_t>(out[3]) << 24;
+uint8_t PortRead8(AccessState& access, uint32_t port) { return static_cast<uint8_t>(PortRead(access, port, 1)); }
+uint16_t PortRead16(AccessState& access, uint32_t port) {
+  return static_cast<uint16_t>(PortRead(access, port, 2));
+}
+uint32_t PortRead32(AccessState& access, uint32_t port) { return PortRead(access, port, 4); }
+uint32_t PortWrite8(AccessState& access, uint32_t port, uint8_t value) { return PortWrite(access, port, value, 1); }
+uint32_t PortWrite16(AccessState& access, uint32_t port, uint16_t value) {
+  return PortWrite(access, port, value, 2);
+}
+uint32_t PortWrite32(AccessState& access, uint32_t port, uint32_t value) {
+  return PortWrite(access, port, value, 4);
 }
 
 bool FindFunctionByClass(AccessState& access, uint32_t firstBus, uint32_t lastBus, bool functionZeroOnly,
                          uint8_t baseClass, uint8_t subClass, PciLocation* found) {
-  // The plain order: one register read per location.
+  // Register 0x08 of each location in ascending order, as the plain order reads it, except what cannot
+  // exist: a device whose function 0 is absent has no other function, and a bus that the driver reports
+  // absent has no device. Only the driver tells an absent bus apart; through the ports an absent device
+  // answers all ones. Through the driver an absent function fails its request.
   uint32_t want = static_cast<uint32_t>(baseClass) << 24 | static_cast<uint32_t>(subClass) << 16;
+  bool viaDriver = access.pciDriverOpen;
   for (uint32_t bus = firstBus; bus <= lastBus && bus <= 255; ++bus) {
     for (uint32_t device = 0; device < 32; ++device) {
       for (uint32_t function = 0; function < (functionZeroOnly ? 1u : 8u); ++function) {
-        uint32_t v = PciConfigRead32(access, bus, device, function, 0x08);
+        uint32_t v = 0xFFFFFFFFu;
+        bool absent;
+        if (viaDriver) {
+          uint8_t out[4];
+          uint32_t status = PciDriverConfigRead(access, BusDevFn(bus, device, function), 0x08, out, 4);
+          if (status == ERROR_PCI_NO_BUS) goto next_bus;
+          if (status == 0) v = LoadLe(out, 4);
+          absent = status != 0;
+        } else {
+          v = PciConfigRead32(access, bus, device, function, 0x08);
+          // A present function may hold all ones at 0x08; its vendor ID never reads 0xFFFF. Checked only
+          // where it decides whether functions 1 to 7 are read.
+          absent = v == 0xFFFFFFFFu && function == 0 && !functionZeroOnly &&
+                   (PciConfigRead32(access, bus, device, 0, 0x00) & 0xFFFFu) == 0xFFFFu;
+        }
         if ((v & 0xFFFF0000u) == want) {
           found->bus = bus;
           found->device = device;
           found->function = function;
           return true;
         }
+        if (function == 0 && absent) break;
       }
     }
+  next_bus:;
   }
   return false;
 }

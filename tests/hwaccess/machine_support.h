@@ -1,0 +1,114 @@
+// Recorded and synthetic PCI machines for the hardware-access tests.
+#pragma once
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "drivers/pcidebug/pcidebug.h"
+#include "hwaccess/handler_transport.h"
+#include "hwaccess/pci_machine.h"
+#include "test_support.h"
+
+namespace vxtest {
+
+inline std::vector<std::string> RecordedMachineNames() {
+  std::vector<std::string> names;
+  std::string dir = std::string(VX_TEST_DATA) + "/machines";
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent* e = readdir(d)) {
+      std::string n = e->d_name;
+      if (n.size() > 4 && n.substr(n.size() - 4) == ".txt") names.push_back(n);
+    }
+    closedir(d);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A machine, its handler and the access state of Windows NT with the PCIDebug driver open.
+struct MachineUnderTest {
+  std::unique_ptr<vx::RecordedPciMachine> recorded = std::make_unique<vx::RecordedPciMachine>();
+  PciDebugBus bus{};
+  PciDebugPorts ports{};
+  std::unique_ptr<vx::HandlerTransport> transport;
+  vx::AccessState access;
+
+  void Bind() {
+    PciDebugMachineBus(&recorded->machine, &bus);
+    PciDebugMachinePorts(&recorded->machine, &ports);
+    transport = std::make_unique<vx::HandlerTransport>(&bus, &ports);
+    vx::UseDriverRoute(access, transport.get());
+  }
+  bool Parse(const std::string& text, const std::string& name, std::string* error) {
+    char message[512] = "";
+    bool ok = vx::ParsePciMachine(text.data(), text.size(), name.c_str(), recorded.get(), message, sizeof message,
+                                  nullptr, 0);
+    *error = message;
+    if (ok) Bind();
+    return ok;
+  }
+  bool Load(const std::string& name, std::string* error) {
+    std::string text = ReadTestFile("machines/" + name);
+    if (text.empty()) {
+      *error = name + ": missing or empty";
+      return false;
+    }
+    return Parse(text, name, error);
+  }
+};
+
+// Configuration mechanism 1 on a bus: 0xCF8 latches the address, 0xCFC answers the dword (all ones for a
+// function that does not exist). Counts the IN and OUT instructions; other ports read all ones.
+class SimulatedPorts final : public vx::PortIo {
+ public:
+  explicit SimulatedPorts(const PciDebugBus* bus) : bus_(bus) {}
+  uint8_t In8(uint16_t) override { return ++instructions, 0xFF; }
+  uint16_t In16(uint16_t) override { return ++instructions, 0xFFFF; }
+  uint32_t In32(uint16_t port) override {
+    ++instructions;
+    if (port != 0xCFC || !(address_ & 0x80000000u)) return 0xFFFFFFFFu;
+    uint8_t v[4];
+    if (bus_->read(bus_->context, (address_ >> 8) & 0xFFFF, address_ & 0xFC, v, 4) != 0) return 0xFFFFFFFFu;
+    return v[0] | v[1] << 8 | v[2] << 16 | static_cast<uint32_t>(v[3]) << 24;
+  }
+  void Out8(uint16_t, uint8_t) override { ++instructions; }
+  void Out16(uint16_t, uint16_t) override { ++instructions; }
+  void Out32(uint16_t port, uint32_t value) override {
+    ++instructions;
+    if (port == 0xCF8) address_ = value;
+  }
+  uint32_t instructions = 0;
+
+ private:
+  const PciDebugBus* bus_;
+  uint32_t address_ = 0;
+};
+
+// A device line and 256 bytes of lspci hex lines for a function: vendor/device, class dword at 0x08,
+// header type.
+inline std::string LspciFunction(const char* location, uint16_t vendor, uint16_t device, uint32_t classRev,
+                                 uint8_t headerType = 0, uint8_t secondaryBus = 0) {
+  uint8_t b[256] = {};
+  b[0] = vendor & 0xFF;
+  b[1] = vendor >> 8;
+  b[2] = device & 0xFF;
+  b[3] = device >> 8;
+  for (int i = 0; i < 4; ++i) b[8 + i] = static_cast<uint8_t>(classRev >> (8 * i));
+  b[0x0E] = headerType;
+  b[0x19] = secondaryBus;
+  std::string s = std::string(location) + " Some device: synthetic\n";
+  char line[80];
+  for (int o = 0; o < 256; o += 16) {
+    int n = snprintf(line, sizeof line, "%02x:", o);
+    for (int i = 0; i < 16; ++i) n += snprintf(line + n, sizeof line - n, " %02x", b[o + i]);
+    s += line;
+    s += "\n";
+  }
+  return s;
+}
+
+}  // namespace vxtest

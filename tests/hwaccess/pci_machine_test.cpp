@@ -1,0 +1,107 @@
+// The lspci reader on good and bad recordings.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include "machine_support.h"
+
+namespace {
+
+using vxtest::LspciFunction;
+
+std::string HexLines(int count, const char* bytes = "86 80 10 71 00 00 00 00 02 00 01 06 00 00 80 00") {
+  std::string s;
+  char line[80];
+  for (int i = 0; i < count; ++i) {
+    snprintf(line, sizeof line, "%02x: %s\n", i * 16, bytes);
+    s += line;
+  }
+  return s;
+}
+
+TEST(LspciReader, ReadsVerboseOutputWithPortsAndDomains) {
+  std::string text =
+      "# port 0xd400 = 0x00000010\n"
+      "# port 0x60 = 0x1234\n"
+      "# an ordinary comment\n"
+      "0000:00:07.0 ISA bridge: Intel Corporation 82371AB/EB/MB PIIX4 ISA (rev 02)\n"
+      "\tSubsystem: Intel Corporation Device 0000\n"
+      "\tControl: I/O+ Mem+ BusMaster+ SpecCycle+ MemWINV- VGASnoop- ParErr- Stepping- SERR- FastB2B-\n"
+      "\tKernel driver in use: something\n" +
+      HexLines(16) +
+      "100: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\r\n"
+      "\n"
+      "02:1f.7 Unclassified device: x\r\n" +
+      HexLines(4);
+  auto m = std::make_unique<vx::RecordedPciMachine>();
+  char err[256] = "", warnings[512] = "";
+  ASSERT_TRUE(vx::ParsePciMachine(text.data(), text.size(), "m.txt", m.get(), err, sizeof err, warnings,
+                                  sizeof warnings))
+      << err;
+  ASSERT_EQ(m->machine.functionCount, 2u);
+  EXPECT_EQ(m->functions[0].busDevFn, 0x0038);
+  EXPECT_EQ(m->functions[0].recorded, 256);
+  EXPECT_EQ(m->functions[0].config[0x0B], 0x06);
+  EXPECT_EQ(m->functions[1].busDevFn, 0x02FF);
+  EXPECT_EQ(m->functions[1].recorded, 64);
+  EXPECT_STREQ(warnings, "m.txt:26: 02:1f.7 has 64 of 256 configuration bytes recorded; the rest reads as zeros\n");
+  // Ports byte by byte, little-endian.
+  ASSERT_EQ(m->machine.portCount, 6u);
+  EXPECT_EQ(m->portBytes[0].port, 0xd400);
+  EXPECT_EQ(m->portBytes[0].value, 0x10);
+  EXPECT_EQ(m->portBytes[4].port, 0x60);
+  EXPECT_EQ(m->portBytes[4].value, 0x34);
+  EXPECT_EQ(m->portBytes[5].value, 0x12);
+  // Buses 0 and 2 exist, bus 1 does not.
+  EXPECT_EQ(m->machine.busPresent[0], 0x05);
+}
+
+TEST(LspciReader, RefusesMalformedInputNamingFileAndLine) {
+  std::string dev = "00:07.0 ISA bridge: x\n";
+  struct Case {
+    std::string text;
+    const char* error;
+  } cases[] = {
+      {"", "bad.txt: no device recorded (expected lspci -xxx output)"},
+      {HexLines(1), "bad.txt:1: hex line before any device line"},
+      {dev + dev, "bad.txt:1: device 00:07.0 has no hex lines"},
+      {dev + HexLines(1) + "\n" + dev + HexLines(1), "bad.txt:4: device 00:07.0 is recorded twice (first at line 1)"},
+      {dev + HexLines(1) + "00:07.1 IDE: x\n", "bad.txt:3: device 00:07.1 has no hex lines"},
+      {dev + "00: 86 80 zz 71 00 00 00 00 02 00 01 06 00 00 80 00\n", "bad.txt:2: 'zz' is not a hex byte"},
+      {dev + "00: 86 80 100 71 00 00 00 00 02 00 01 06 00 00 80 00\n", "bad.txt:2: '100' is not a hex byte"},
+      {dev + "00: 86 80 10 71 00 00 00\n", "bad.txt:2: truncated hex line: 7 of 16 bytes"},
+      {dev + "00: 86 80 10 71 00 00 00 00 02 00 01 06 00 00 80 00 00\n", "bad.txt:2: more than 16 bytes on a hex line"},
+      {dev + HexLines(1) + "20: 86 80 10 71 00 00 00 00 02 00 01 06 00 00 80 00\n",
+       "bad.txt:3: expected the hex line for offset 10, found 20"},
+      {dev + HexLines(16) + "00: 86 80 10 71 00 00 00 00 02 00 01 06 00 00 80 00\n",
+       "bad.txt:18: hex line after all 256 bytes of the device"},
+      {"00:20.0 Bridge: x\n", "bad.txt:1: device number 20 is above 1f"},
+      {"0001:00:00.0 Host bridge: x\n", "bad.txt:1: PCI domain 0001 is not supported (only 0000)"},
+      {"Host bridge at 00:00.0\n",
+       "bad.txt:1: expected a device line (\"00:07.0 ISA bridge: ...\"), a hex line (\"00: 86 80 ...\") or a comment"},
+      {"# port 0xd400 0x10\n", "bad.txt:1: expected \"# port 0xPORT = 0xVALUE\""},
+      {"# port 0xd400 = 0x100\n", "bad.txt:1: a port value has 2, 4 or 8 hex digits (8, 16 or 32 bits)"},
+      {"# port 0x12345 = 0x10\n", "bad.txt:1: expected \"# port 0xPORT = 0xVALUE\""},
+      {"# port 0xfffe = 0x00000010\n", "bad.txt:1: the port value runs past port 0xffff"},
+      {"# port 0x60 = 0x1234\n# port 0x61 = 0x00\n", "bad.txt:2: port 0x0061 is given twice"},
+  };
+  for (const Case& c : cases) {
+    auto m = std::make_unique<vx::RecordedPciMachine>();
+    char err[256] = "";
+    EXPECT_FALSE(vx::ParsePciMachine(c.text.data(), c.text.size(), "bad.txt", m.get(), err, sizeof err, nullptr, 0))
+        << c.text;
+    EXPECT_STREQ(err, c.error) << c.text;
+  }
+}
+
+TEST(LspciReader, EveryRecordedMachineReads) {
+  auto names = vxtest::RecordedMachineNames();
+  ASSERT_GE(names.size(), 3u);
+  for (const std::string& name : names) {
+    vxtest::MachineUnderTest m;
+    std::string error;
+    EXPECT_TRUE(m.Load(name, &error)) << error;
+  }
+}
+
+}  // namespace
