@@ -275,8 +275,9 @@ void DecodeMemoryViaPro(PageModel& page, const uint8_t* image, uint32_t base) {
 }
 
 // ALi M1521 and later: eight 16-bit row registers, present when the high byte is not 0; bits 11:0 are the
-// cumulative top in MB, bits 13:12 the type. The later chips keep the top as the last megabyte of the row
-// (plus one). The rows are taken as they are: no ordering test.
+// cumulative top in MB, bits 13:12 the type. From the M1541 on, each row counts one megabyte more than
+// the difference of its top to the previous one (plus one). The rows are taken as they are: no ordering
+// test.
 void DecodeMemoryAli(PageModel& page, const uint8_t* image, uint32_t firstRow, int plusOne) {
   uint16_t rows[kRowCount] = {};
   // No present row: the registers name no type, so the line shows the total alone.
