@@ -1,6 +1,8 @@
 // vexilor-report: prints the report that the Windows program copies to the clipboard, for this machine or
 // for a recorded one.
+#include <math.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <string>
@@ -31,6 +33,9 @@ const char kUsage[] =
     "  --pci-dump FILE     read a recorded machine's PCI buses instead: the output of lspci -xxx or\n"
     "                      lspci -vvxxx; I/O port values in comment lines such as\n"
     "                      # port 0xd400 = 0x0010   (2, 4 or 8 hex digits: 8, 16 or 32 bits)\n"
+    "  --clock-mhz MHZ     measure the clock against a simulated processor of MHZ (for example 500 or\n"
+    "                      2095.99; 1 to 100000, at most three decimals) instead of waiting one second on\n"
+    "                      this one; without it a recorded processor's clock reads \"unknown\"\n"
     "  --no-pci            read no PCI configuration (as when no access driver can be opened)\n"
     "  --help              show this help and exit\n"
     "\n"
@@ -41,7 +46,20 @@ struct Options {
   std::string saveCpuid;
   std::string pciDump;
   bool noPci = false;
+  uint64_t clockKHz = 0;  // --clock-mhz in kHz; 0: this machine's clock
 };
+
+// A frequency in MHz, 1 to 100000 with at most three decimals, in kHz; 0 when the text is not one.
+uint64_t ParseClockMhz(const char* text) {
+  const char* digits = "0123456789.";
+  if (*text == 0 || strspn(text, digits) != strlen(text)) return 0;
+  const char* point = strchr(text, '.');
+  if (point != nullptr && (strchr(point + 1, '.') != nullptr || strlen(point + 1) > 3)) return 0;
+  char* end = nullptr;
+  double mhz = strtod(text, &end);
+  if (end == text || *end != 0 || !(mhz >= 1.0 && mhz <= 100000.0)) return 0;
+  return static_cast<uint64_t>(llround(mhz * 1000.0));
+}
 
 int Fail(const std::string& message) {
   fprintf(stderr, "vexilor-report: %s\n", message.c_str());
@@ -68,6 +86,12 @@ int main(int argc, char** argv) {
       if (!value(&options.saveCpuid)) return Fail("--save-cpuid needs a file name");
     } else if (arg == "--pci-dump") {
       if (!value(&options.pciDump)) return Fail("--pci-dump needs a file name");
+    } else if (arg == "--clock-mhz") {
+      std::string mhz;
+      if (!value(&mhz)) return Fail("--clock-mhz needs a frequency in MHz");
+      options.clockKHz = ParseClockMhz(mhz.c_str());
+      if (options.clockKHz == 0)
+        return Fail("--clock-mhz: '" + mhz + "' is not a frequency from 1 to 100000 MHz with at most three decimals");
     } else if (arg == "--no-pci") {
       options.noPci = true;
     } else {
@@ -131,7 +155,9 @@ int main(int argc, char** argv) {
   if (!options.noPci) vx::UseDriverRoute(access, &transport);
   vx::PageContext context;
   context.cpuid = cpuid;
-  context.clock = vx::SystemClock();
+  // A recorded processor has no clock of its own to measure: only a simulated one.
+  vx::SimulatedClock simulated(options.clockKHz);
+  context.clock = options.clockKHz != 0 ? &simulated : options.cpuidDump.empty() ? vx::SystemClock() : nullptr;
   context.access = &access;
   context.state = &state;
   context.report = &report;
