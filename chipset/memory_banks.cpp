@@ -317,8 +317,9 @@ void DecodeMemorySis5597(PageModel& page, const uint8_t* image, uint32_t firstBa
     uint8_t x = ImageByte(image, firstBank + k);
     int code = x & 0xF;
     if (x & 0x80) {
-      // Bit 7 marks an SDRAM bank: sized by the SDRAM module table, with the CAS latency of register 0x57
-      // bit 4 (the one-bit test here stands for the chip's two-bit type field value 3).
+      // Bit 7 marks a synchronous DRAM bank. It is sized with the SDRAM module table (the geometries the
+      // 530 decodes as well) and takes its CAS latency from bit 4 of 0x57, rather than with the fast-page
+      // table, whose 2 and 4 MB codes are not SDRAM module sizes.
       if (kSis5597SdramSizes[code] >= 0) size = kSis5597SdramSizes[code];
       type = kDramSdram;
       latency = ImageByte(image, 0x57) & 0x10 ? 3 : 2;
