@@ -1,0 +1,175 @@
+#!/usr/bin/env bash
+# wine-run.sh: runs a Windows test program under Wine on a private Xvfb display, next to a copy of
+# vexilor.exe, and passes on its result.
+#
+#   wine-run.sh --out DIR --exe VEXILOR.EXE [--copy FILE]... [--report PROGRAM [--report-args "ARGS"]]
+#               -- TEST.EXE [TEST ARGS]...
+#
+#   --out DIR          work directory: DIR/prefix (the Wine prefix, kept between runs), DIR/run (the
+#                      program and the files copied beside it), DIR/shots (screenshots), DIR/*.log
+#   --exe FILE         the vexilor.exe to test; copied to DIR/run
+#   --copy FILE        another file to put next to it (for example a driver .sys); repeatable
+#   --report PROGRAM   vexilor-report (native): its output with --report-args is the expected clipboard
+#                      text, written to DIR/expected-report.txt
+#   --report-args ARGS arguments for it, split at blanks (default: none)
+#
+# The test program gets, before its own arguments: --exe <the copy, as a Windows path>, --shots <DIR/shots>,
+# and --expected <the expected report> when --report is given. When it prints "SHOT NAME X Y W H", the
+# screen rectangle is saved as DIR/shots/NAME.png and DIR/shots/NAME.done is created.
+# Exit status: the test program's; 77 when the Windows build or Wine is missing (CTest: skipped).
+set -uo pipefail
+
+out="" exe="" report="" report_args="" copies=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --out) out=$2; shift 2 ;;
+    --exe) exe=$2; shift 2 ;;
+    --copy) copies+=("$2"); shift 2 ;;
+    --report) report=$2; shift 2 ;;
+    --report-args) report_args=$2; shift 2 ;;
+    --) shift; break ;;
+    *) echo "wine-run.sh: unknown option $1" >&2; exit 2 ;;
+  esac
+done
+if [ -z "$out" ] || [ -z "$exe" ] || [ $# -lt 1 ]; then
+  echo "usage: wine-run.sh --out DIR --exe VEXILOR.EXE [--copy FILE]... [--report PROGRAM [--report-args ARGS]] -- TEST.EXE [ARGS]..." >&2
+  exit 2
+fi
+test_exe=$1
+shift
+
+wine=${WINE:-/usr/lib/wine/wine64}
+wineserver=${WINESERVER:-/usr/lib/wine/wineserver}
+for f in "$exe" "$test_exe"; do
+  if [ ! -f "$f" ]; then
+    echo "wine-run.sh: $f is missing (build the Windows targets first: make win64); skipped" >&2
+    exit 77
+  fi
+done
+for t in "$wine" "$wineserver" Xvfb xdpyinfo xwd xwininfo; do
+  if ! command -v "$t" >/dev/null; then
+    echo "wine-run.sh: $t is missing (run scripts/setup.sh); skipped" >&2
+    exit 77
+  fi
+done
+# The real ImageMagick (a stand-in named convert may come first in PATH).
+convert=""
+for c in convert-im6.q16 /usr/bin/convert convert; do
+  if command -v "$c" >/dev/null; then convert=$c; break; fi
+done
+
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+prefix=$out/prefix run=$out/run shots=$out/shots
+rm -rf "$run" "$shots"
+mkdir -p "$run" "$shots"
+
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+# Wine takes its ANSI code page from the locale: Japanese (932) for the program's ANSI texts.
+locale=(env LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8)
+unset DISPLAY
+
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+xvfb_pid=""
+cleanup() {
+  "$wineserver" -k >/dev/null 2>&1 || true
+  "$wineserver" -w >/dev/null 2>&1 || true
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# A free display of our own.
+for n in $(seq 90 190); do
+  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 1 100); do
+    if xdpyinfo -display ":$n" >/dev/null 2>&1; then export DISPLAY=":$n"; break; fi
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  [ -n "${DISPLAY:-}" ] && break
+  kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; xvfb_pid=""
+done
+if [ -z "${DISPLAY:-}" ]; then
+  echo "wine-run.sh: cannot start Xvfb" >&2
+  cat "$out/xvfb.log" >&2
+  exit 1
+fi
+
+# The prefix: made once, kept between runs. No window manager runs, so Wine draws the frames itself
+# (Decorated=N); Marlett for the caption buttons; the Japanese UI faces mapped to IPAGothic.
+prefix_version=1
+if [ "$(cat "$prefix/.vexilor-prefix" 2>/dev/null)" != "$prefix_version" ]; then
+  rm -rf "$prefix"
+  echo "wine-run.sh: creating the Wine prefix $prefix" >&2
+  "${locale[@]}" "$wine" wineboot --init >"$out/wineboot.log" 2>&1
+  "$wineserver" -w
+  cat >"$out/settings.reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Decorated"="N"
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"MS UI Gothic"="IPAGothic"
+"MS Gothic"="IPAGothic"
+"MS PGothic"="IPAGothic"
+"ＭＳ ゴシック"="IPAGothic"
+"ＭＳ Ｐゴシック"="IPAGothic"
+"Arial"="Liberation Sans"
+REG
+  "${locale[@]}" "$wine" regedit /S "$(winepath "$out/settings.reg")" >>"$out/wineboot.log" 2>&1
+  mkdir -p "$prefix/drive_c/windows/Fonts"
+  cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+  "$wineserver" -w
+  echo "$prefix_version" >"$prefix/.vexilor-prefix"
+fi
+
+cp "$exe" "$run/"
+for f in "${copies[@]+"${copies[@]}"}"; do cp "$f" "$run/"; done
+args=(--exe "$(winepath "$run/$(basename "$exe")")" --shots "$(winepath "$shots")")
+if [ -n "$report" ]; then
+  # shellcheck disable=SC2086
+  if ! "$report" $report_args >"$out/expected-report.txt" 2>"$out/report.log"; then
+    echo "wine-run.sh: $report $report_args failed:" >&2
+    cat "$out/report.log" >&2
+    exit 1
+  fi
+  args+=(--expected "$(winepath "$out/expected-report.txt")")
+fi
+
+# Runs the test program; takes the screenshots it asks for on the way.
+"${locale[@]}" "$wine" "$test_exe" "${args[@]}" "$@" 2>"$out/wine.log" | while IFS= read -r line; do
+  line=${line%$'\r'}
+  case "$line" in
+    "SHOT "*)
+      read -r _ name x y w h <<<"$line"
+      if [ -n "$convert" ]; then
+        # The X window of exactly that rectangle: the root window's image leaves pop-up windows (dialogs,
+        # menus) black under Xvfb, the window's own image does not.
+        id=$(xwininfo -root -children -display "$DISPLAY" 2>/dev/null |
+             awk -v g="${w}x${h}+${x}+${y}" '$1 ~ /^0x/ && index($0, " " g " ") { print $1; exit }')
+        if [ -n "$id" ]; then
+          xwd -id "$id" -silent -display "$DISPLAY" | "$convert" xwd:- "png:$shots/$name.png"
+        else
+          xwd -root -silent -display "$DISPLAY" | "$convert" xwd:- -crop "${w}x${h}+${x}+${y}" +repage "png:$shots/$name.png"
+        fi || echo "wine-run.sh: screenshot $name failed" >&2
+      fi
+      : >"$shots/$name.done"
+      echo "screenshot: $shots/$name.png"
+      ;;
+    *) printf '%s\n' "$line" ;;
+  esac
+done
+status=${PIPESTATUS[0]}
+rm -f "$shots"/*.done
+if [ "$status" -ne 0 ]; then
+  echo "wine-run.sh: the test program ended with status $status (Wine's messages: $out/wine.log)" >&2
+fi
+exit "$status"

@@ -1,0 +1,529 @@
+// vexilor-gui-test: drives a running vexilor.exe through its own windows (under Wine in the tests) and
+// checks start-up, fitting, tab clicks, the menu, the About box, the clipboard copy and the exit.
+//
+//   vexilor-gui-test --exe VEXILOR.EXE [--expected REPORT] [--ignore-prefix TEXT]... [--shots DIR]
+//
+// --expected: the report that the clipboard must hold, byte for byte (lines that start with an
+// --ignore-prefix text are left out on both sides). --shots: for each screenshot the program prints
+// "SHOT NAME X Y W H" and waits until DIR\NAME.done exists (the harness takes the picture).
+// Ends with "N passed, N failed"; the exit code is 0 only when nothing failed.
+#include <windows.h>
+#include <commctrl.h>
+#include <fcntl.h>
+#include <io.h>
+#include <stdio.h>
+
+#include <string>
+#include <vector>
+
+#include "app/layout.h"
+
+namespace {
+
+int g_passed = 0;
+int g_failed = 0;
+
+void Check(bool ok, const std::string& what) {
+  if (ok) {
+    ++g_passed;
+    printf("ok   %s\n", what.c_str());
+  } else {
+    ++g_failed;
+    printf("FAIL %s\n", what.c_str());
+  }
+}
+
+std::string Format(const char* fmt, ...) {
+  char buffer[1024];
+  va_list ap;
+  va_start(ap, fmt);
+  vsnprintf(buffer, sizeof buffer, fmt, ap);
+  va_end(ap);
+  return buffer;
+}
+
+std::string Utf8(const std::wstring& w) {
+  if (w.empty()) return "";
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
+  return s;
+}
+
+std::wstring Wide(const std::string& s) {
+  int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring w(n, L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
+  return w;
+}
+
+std::wstring WindowTextW(HWND window) {
+  wchar_t buffer[512] = {};
+  GetWindowTextW(window, buffer, 512);
+  return buffer;
+}
+
+bool ReadFileBytes(const std::string& path, std::string* out) {
+  FILE* f = _wfopen(Wide(path).c_str(), L"rb");
+  if (f == nullptr) return false;
+  char buffer[4096];
+  size_t n;
+  out->clear();
+  while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) out->append(buffer, n);
+  fclose(f);
+  return true;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  FILE* f = _wfopen(Wide(path).c_str(), L"wb");
+  if (f == nullptr) return;
+  fwrite(bytes.data(), 1, bytes.size(), f);
+  fclose(f);
+}
+
+// Leaves out every CR LF line that starts with one of the prefixes.
+std::string WithoutLines(const std::string& text, const std::vector<std::string>& prefixes) {
+  std::string out;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find("\r\n", start);
+    end = end == std::string::npos ? text.size() : end + 2;
+    std::string line = text.substr(start, end - start);
+    bool skip = false;
+    for (const std::string& p : prefixes)
+      if (!p.empty() && line.compare(0, p.size(), p) == 0) skip = true;
+    if (!skip) out += line;
+    start = end;
+  }
+  return out;
+}
+
+// The first difference of two texts, for the log.
+std::string FirstDifference(const std::string& want, const std::string& got) {
+  size_t i = 0;
+  while (i < want.size() && i < got.size() && want[i] == got[i]) ++i;
+  size_t lineStart = want.rfind('\n', i == 0 ? 0 : i - 1);
+  lineStart = lineStart == std::string::npos ? 0 : lineStart + 1;
+  auto show = [&](const std::string& s) {
+    std::string line = s.substr(lineStart, 80);
+    for (char& c : line)
+      if (c == '\r' || c == '\n') c = '|';
+    return line;
+  };
+  return Format("at byte %u (sizes %u/%u): want \"%s\" got \"%s\"", static_cast<unsigned>(i),
+                static_cast<unsigned>(want.size()), static_cast<unsigned>(got.size()), show(want).c_str(),
+                show(got).c_str());
+}
+
+// Memory in the program under test, for messages that pass a pointer.
+class RemoteBuffer {
+ public:
+  explicit RemoteBuffer(HANDLE process) : process_(process) {
+    memory_ = VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  }
+  ~RemoteBuffer() {
+    if (memory_ != nullptr) VirtualFreeEx(process_, memory_, 0, MEM_RELEASE);
+  }
+  bool ok() const { return memory_ != nullptr; }
+  LPARAM address() const { return reinterpret_cast<LPARAM>(memory_); }
+  bool Write(const void* data, size_t size) {
+    SIZE_T done = 0;
+    return WriteProcessMemory(process_, memory_, data, size, &done) && done == size;
+  }
+  bool Read(void* data, size_t size) {
+    SIZE_T done = 0;
+    return ReadProcessMemory(process_, memory_, data, size, &done) && done == size;
+  }
+
+ private:
+  HANDLE process_;
+  void* memory_;
+};
+
+struct Target {
+  PROCESS_INFORMATION process = {};
+  HWND main = nullptr;
+  HWND tab = nullptr;
+  HWND pages[5] = {};
+};
+
+const char* const kTabLabels[5] = {"CPU", "F.Flag", "Cache", "M/B", "VGA"};
+// A control that only that page has, to tell the pages apart.
+const int kPageMarkers[5] = {1018, 1055, 1153, 1077, 1070};
+
+std::string g_shots;
+
+void Screenshot(const char* name, HWND window) {
+  if (g_shots.empty()) return;
+  RECT r = {};
+  GetWindowRect(window, &r);
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Sleep(500);  // let the window finish painting
+  std::string done = g_shots + "\\" + name + ".done";
+  DeleteFileW(Wide(done).c_str());
+  printf("SHOT %s %ld %ld %ld %ld\n", name, r.left, r.top, r.right - r.left, r.bottom - r.top);
+  for (int i = 0; i < 200 && GetFileAttributesW(Wide(done).c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
+}
+
+int VisiblePage(const Target& t, int* visibleCount) {
+  int which = -1;
+  *visibleCount = 0;
+  for (int i = 0; i < 5; ++i) {
+    if (IsWindowVisible(t.pages[i])) {
+      which = i;
+      ++*visibleCount;
+    }
+  }
+  return which;
+}
+
+bool ClickTab(Target& t, int index) {
+  RemoteBuffer remote(t.process.hProcess);
+  RECT item = {};
+  if (!remote.ok() || !SendMessageW(t.tab, TCM_GETITEMRECT, index, remote.address()) || !remote.Read(&item, sizeof item))
+    return false;
+  LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+  SendMessageW(t.tab, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(t.tab, WM_LBUTTONUP, 0, at);
+  return true;
+}
+
+struct FindAboutData {
+  DWORD processId;
+  HWND owner;
+  HWND found;
+};
+
+BOOL CALLBACK FindAboutProc(HWND window, LPARAM lParam) {
+  FindAboutData* data = reinterpret_cast<FindAboutData*>(lParam);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  if (pid == data->processId && strcmp(cls, "#32770") == 0 && GetWindow(window, GW_OWNER) == data->owner &&
+      IsWindowVisible(window)) {
+    data->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND WaitForAbout(const Target& t) {
+  for (int i = 0; i < 200; ++i) {
+    FindAboutData data = {t.process.dwProcessId, t.main, nullptr};
+    EnumWindows(FindAboutProc, reinterpret_cast<LPARAM>(&data));
+    if (data.found != nullptr) return data.found;
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+void PressKey(HWND target, WPARAM key) {
+  PostMessageW(target, WM_KEYDOWN, key, 1);
+  PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+}
+
+bool ReadClipboard(HWND owner, std::string* text) {
+  text->clear();
+  for (int i = 0; i < 50 && !OpenClipboard(owner); ++i) Sleep(20);
+  HANDLE data = GetClipboardData(CF_OEMTEXT);
+  bool ok = false;
+  if (data != nullptr) {
+    const char* bytes = static_cast<const char*>(GlobalLock(data));
+    SIZE_T size = GlobalSize(data);
+    if (bytes != nullptr) {
+      size_t n = 0;
+      while (n < size && bytes[n] != 0) ++n;
+      ok = n < size;  // zero-terminated within the block
+      text->assign(bytes, n);
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return ok;
+}
+
+void PutClipboard(HWND owner, const char* text) {
+  if (!OpenClipboard(owner)) return;
+  EmptyClipboard();
+  size_t size = strlen(text) + 1;
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+  memcpy(GlobalLock(block), text, size);
+  GlobalUnlock(block);
+  SetClipboardData(CF_OEMTEXT, block);
+  CloseClipboard();
+}
+
+// The menu as the resource gives it (Wine keeps a menu inside its process, so it is read from the file).
+void CheckMenu(const std::string& exe, HWND mainWindow) {
+  // The menu bar of the running window, where the system lets another process read it.
+  HMENU bar = GetMenu(mainWindow);
+  if (GetMenuItemCount(bar) < 0)
+    printf("note: the running window's menu cannot be read from another process here; checking the resource\n");
+  else
+    Check(GetMenuItemCount(bar) == 3, "the running window has a menu bar of 3 popups");
+  HMODULE module = LoadLibraryExW(Wide(exe).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HMENU menu = module != nullptr ? LoadMenuW(module, MAKEINTRESOURCEW(109)) : nullptr;
+  Check(menu != nullptr, "menu 109 loads from vexilor.exe");
+  if (menu == nullptr) return;
+  struct Entry {
+    const wchar_t* popup;
+    const wchar_t* item;
+    UINT id;
+  };
+  const Entry kEntries[3] = {
+      {L"ファイル(&F)", L"アプリケーションの終了(&X)", 105},
+      {L"機能(&F)", L"クリップボードに張り付け(&P)", 32771},
+      {L"ヘルプ(&H)", L"バージョン情報(&A) ...", 104},
+  };
+  Check(GetMenuItemCount(menu) == 3, Format("menu has 3 popups (%d)", GetMenuItemCount(menu)));
+  for (int i = 0; i < 3; ++i) {
+    wchar_t text[128] = {};
+    GetMenuStringW(menu, i, text, 128, MF_BYPOSITION);
+    Check(wcscmp(text, kEntries[i].popup) == 0, "popup " + std::to_string(i) + " reads \"" + Utf8(text) + "\"");
+    HMENU sub = GetSubMenu(menu, i);
+    Check(sub != nullptr && GetMenuItemCount(sub) == 1, "popup " + std::to_string(i) + " has one item");
+    if (sub == nullptr) continue;
+    wchar_t itemText[128] = {};
+    GetMenuStringW(sub, 0, itemText, 128, MF_BYPOSITION);
+    Check(wcscmp(itemText, kEntries[i].item) == 0 && GetMenuItemID(sub, 0) == kEntries[i].id,
+          Format("item \"%s\" has command %u", Utf8(itemText).c_str(), GetMenuItemID(sub, 0)));
+  }
+  DestroyMenu(menu);
+  FreeLibrary(module);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  setvbuf(stdout, nullptr, _IONBF, 0);
+  std::string exe, expectedPath;
+  std::vector<std::string> ignore;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = Utf8(argv[i]);
+    std::string value = i + 1 < argc ? Utf8(argv[i + 1]) : "";
+    if (arg == "--exe") exe = value, ++i;
+    else if (arg == "--expected") expectedPath = value, ++i;
+    else if (arg == "--ignore-prefix") ignore.push_back(value), ++i;
+    else if (arg == "--shots") g_shots = value, ++i;
+    else {
+      fprintf(stderr, "vexilor-gui-test: unknown argument %s\n", arg.c_str());
+      return 2;
+    }
+  }
+  if (exe.empty()) {
+    fprintf(stderr, "usage: vexilor-gui-test --exe VEXILOR.EXE [--expected REPORT] [--ignore-prefix TEXT]... [--shots DIR]\n");
+    return 2;
+  }
+
+  // A window of our own to own the clipboard while it is ours.
+  HWND self = CreateWindowExW(0, L"STATIC", L"vexilor-gui-test", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+
+  Target t;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  std::wstring commandLine = L"\"" + Wide(exe) + L"\"";
+  std::wstring directory = Wide(exe.substr(0, exe.find_last_of("\\/")));
+  if (!CreateProcessW(Wide(exe).c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
+                      &startup, &t.process)) {
+    printf("FAIL cannot start %s (error %lu)\n0 passed, 1 failed\n", exe.c_str(), GetLastError());
+    return 1;
+  }
+  WaitForInputIdle(t.process.hProcess, 30000);
+  for (int i = 0; i < 600 && t.main == nullptr; ++i) {
+    HWND w = FindWindowA("VEXILOR", nullptr);
+    DWORD pid = 0;
+    if (w != nullptr) GetWindowThreadProcessId(w, &pid);
+    if (w != nullptr && pid == t.process.dwProcessId && IsWindowVisible(w)) t.main = w;
+    else Sleep(50);
+  }
+  Check(t.main != nullptr, "main window of class VEXILOR appears");
+  if (t.main == nullptr) {
+    TerminateProcess(t.process.hProcess, 1);
+    printf("%d passed, %d failed\n", g_passed, g_failed);
+    return 1;
+  }
+  Check(WindowTextW(t.main) == L"Vexilor", "title reads Vexilor");
+  // The system adds WS_CLIPSIBLINGS to every top-level window.
+  Check((static_cast<DWORD>(GetWindowLongW(t.main, GWL_STYLE)) & ~static_cast<DWORD>(WS_VISIBLE | WS_CLIPSIBLINGS)) == 0x82CA0000u,
+        Format("main window style %08lX", GetWindowLongW(t.main, GWL_STYLE)));
+
+  // The tab control and the five pages.
+  t.tab = FindWindowExA(t.main, nullptr, "SysTabControl32", nullptr);
+  Check(t.tab != nullptr && GetDlgCtrlID(t.tab) == 1, "tab control with id 1");
+  Check(SendMessageW(t.tab, TCM_GETITEMCOUNT, 0, 0) == 5, "five tabs");
+  int pagesFound = 0;
+  for (HWND page = FindWindowExA(t.tab, nullptr, "#32770", nullptr); page != nullptr;
+       page = FindWindowExA(t.tab, page, "#32770", nullptr)) {
+    for (int i = 0; i < 5; ++i)
+      if (GetDlgItem(page, kPageMarkers[i]) != nullptr && t.pages[i] == nullptr) {
+        t.pages[i] = page;
+        ++pagesFound;
+      }
+  }
+  Check(pagesFound == 5, Format("five page dialogs inside the tab control (%d)", pagesFound));
+  if (pagesFound != 5) {
+    TerminateProcess(t.process.hProcess, 1);
+    printf("%d passed, %d failed\n", g_passed, g_failed);
+    return 1;
+  }
+
+  // After start-up: the CPU tab selected, the CPU page alone visible.
+  int visibleCount = 0;
+  Check(SendMessageW(t.tab, TCM_GETCURSEL, 0, 0) == 0, "the CPU tab is selected after start-up");
+  Check(VisiblePage(t, &visibleCount) == 0 && visibleCount == 1, "only the CPU page is visible after start-up");
+
+  // The window fits the largest page; each page is centred in the display area.
+  {
+    vx::LayoutRect pages[5];
+    for (int i = 0; i < 5; ++i) {
+      RECT r = {};
+      GetClientRect(t.pages[i], &r);
+      pages[i] = vx::LayoutRect{r.left, r.top, r.right, r.bottom};
+    }
+    RECT tabClient = {};
+    GetClientRect(t.tab, &tabClient);
+    RECT display = tabClient;
+    RemoteBuffer remote(t.process.hProcess);
+    bool adjusted = remote.ok() && remote.Write(&display, sizeof display) &&
+                    (SendMessageW(t.tab, TCM_ADJUSTRECT, FALSE, remote.address()), remote.Read(&display, sizeof display));
+    Check(adjusted, "TCM_ADJUSTRECT answers");
+    vx::FrameMetrics metrics = {GetSystemMetrics(SM_CXBORDER), GetSystemMetrics(SM_CYBORDER),
+                                GetSystemMetrics(SM_CYMENU), GetSystemMetrics(SM_CYCAPTION)};
+    vx::WindowFit fit = vx::FitWindowToPages(pages, 5, vx::LayoutRect{tabClient.left, tabClient.top, tabClient.right, tabClient.bottom},
+                                             vx::LayoutRect{display.left, display.top, display.right, display.bottom}, metrics);
+    RECT outer = {};
+    GetWindowRect(t.main, &outer);
+    Check(outer.right - outer.left == fit.outerWidth && outer.bottom - outer.top == fit.outerHeight,
+          Format("outer size %ldx%ld follows the pages (%dx%d; largest page %dx%d)", outer.right - outer.left,
+                 outer.bottom - outer.top, fit.outerWidth, fit.outerHeight, fit.maxWidth, fit.maxHeight));
+    RECT client = {};
+    GetClientRect(t.main, &client);
+    Check(tabClient.right == client.right && tabClient.bottom == client.bottom, "the tab control fills the client area");
+    for (int i = 0; i < 5; ++i) {
+      RECT r = {};
+      GetWindowRect(t.pages[i], &r);
+      MapWindowPoints(nullptr, t.tab, reinterpret_cast<POINT*>(&r), 2);
+      Check(r.left == fit.page[i].x && r.top == fit.page[i].y,
+            Format("page %s at %ld,%ld (want %d,%d)", kTabLabels[i], r.left, r.top, fit.page[i].x, fit.page[i].y));
+    }
+  }
+
+  // Waiting for messages, the program uses (almost) no processor time.
+  {
+    FILETIME created, exited, kernel0, user0, kernel1, user1;
+    if (GetProcessTimes(t.process.hProcess, &created, &exited, &kernel0, &user0)) {
+      Sleep(1000);
+      GetProcessTimes(t.process.hProcess, &created, &exited, &kernel1, &user1);
+      auto ticks = [](const FILETIME& f) { return (static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
+      ULONGLONG used = (ticks(kernel1) - ticks(kernel0)) + (ticks(user1) - ticks(user0));  // 100 ns units
+      ULONGLONG before = ticks(kernel0) + ticks(user0);
+      if (before == 0)
+        printf("note: no processor times for another process here; the idle check is left out\n");
+      else
+        Check(used < 2000000, Format("idle for a second, it used %llu ms of processor time (%llu ms since start)",
+                                     used / 10000, (ticks(kernel1) + ticks(user1)) / 10000));
+    }
+  }
+
+  Screenshot("tab-0-CPU", t.main);
+
+  // Tab clicks through the tab control's own click handling.
+  const int kClicks[] = {1, 2, 3, 4, 0, 0, 3, 3, 1};
+  bool shot[5] = {true, false, false, false, false};
+  for (int index : kClicks) {
+    int before = VisiblePage(t, &visibleCount);
+    bool clicked = ClickTab(t, index);
+    int now = VisiblePage(t, &visibleCount);
+    Check(clicked && now == index && visibleCount == 1,
+          Format("click on tab %s (page %s before) shows exactly page %s", kTabLabels[index],
+                 before >= 0 ? kTabLabels[before] : "none", now >= 0 ? kTabLabels[now] : "none"));
+    if (!shot[index]) {
+      shot[index] = true;
+      char name[32];
+      snprintf(name, sizeof name, "tab-%d-%s", index, index == 3 ? "MB" : kTabLabels[index]);
+      Screenshot(name, t.main);
+    }
+  }
+
+  CheckMenu(exe, t.main);
+
+  // The About box.
+  PostMessageW(t.main, WM_COMMAND, 104, 0);
+  HWND about = WaitForAbout(t);
+  Check(about != nullptr, "command 104 opens the About box");
+  if (about != nullptr) {
+    Check(WindowTextW(about) == L"バージョン情報", "About caption reads \"" + Utf8(WindowTextW(about)) + "\"");
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    char want[80];
+    vx::FormatOsVersionLine(want, sizeof want, version.dwMajorVersion, version.dwMinorVersion, version.dwBuildNumber);
+    std::string got = Utf8(WindowTextW(GetDlgItem(about, 1010)));
+    Check(got == want, "version line \"" + got + "\" (want \"" + want + "\")");
+    vx::FormatPlatformLine(want, sizeof want, version.dwPlatformId);
+    got = Utf8(WindowTextW(GetDlgItem(about, 1009)));
+    Check(got == want, "platform line \"" + got + "\" (want \"" + want + "\")");
+    Check((GetWindowLongW(about, GWL_STYLE) & WS_SYSMENU) == 0, "About box has no system menu");
+    RECT outer = {}, box = {}, client = {};
+    GetWindowRect(t.main, &outer);
+    GetWindowRect(about, &box);
+    GetClientRect(about, &client);
+    Check(box.left == outer.left + vx::CenterOffset(outer.right - outer.left, client.right) &&
+              box.top == outer.top + vx::CenterOffset(outer.bottom - outer.top, client.bottom),
+          Format("About box centred over the main window at %ld,%ld", box.left, box.top));
+    Screenshot("about", about);
+
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    HWND focus = GetGUIThreadInfo(t.process.dwThreadId, &info) && info.hwndFocus != nullptr ? info.hwndFocus
+                                                                                             : GetDlgItem(about, IDOK);
+    PressKey(focus, VK_ESCAPE);
+    Sleep(700);
+    Check(IsWindow(about) && IsWindowVisible(about), "Escape leaves the About box open");
+    PressKey(focus, VK_RETURN);
+    for (int i = 0; i < 100 && IsWindow(about); ++i) Sleep(50);
+    Check(!IsWindow(about), "Enter closes the About box");
+  }
+
+  // The clipboard.
+  std::string expected;
+  if (!expectedPath.empty()) {
+    Check(ReadFileBytes(expectedPath, &expected) && !expected.empty(), "expected report " + expectedPath + " read");
+    expected = WithoutLines(expected, ignore);
+  }
+  // Held open by another program, the clipboard keeps its content.
+  PutClipboard(self, "held by the test");
+  OpenClipboard(self);
+  SendMessageW(t.main, WM_COMMAND, 32771, 0);
+  CloseClipboard();
+  std::string copied;
+  ReadClipboard(self, &copied);
+  Check(copied == "held by the test", "a clipboard held open elsewhere keeps its content");
+
+  std::string first, second;
+  SendMessageW(t.main, WM_COMMAND, 32771, 0);
+  Check(ReadClipboard(self, &first), "command 32771 puts zero-terminated OEM text on the clipboard");
+  if (!g_shots.empty()) WriteFileBytes(g_shots + "\\clipboard.txt", first);
+  std::string firstCompared = WithoutLines(first, ignore);
+  if (!expectedPath.empty())
+    Check(firstCompared == expected, "the clipboard holds exactly the report of vexilor-report" +
+                                         (firstCompared == expected ? std::string() : " " + FirstDifference(expected, firstCompared)));
+  Check(first.compare(0, 20, "[Vexilor Ver.0.66]\r\n") == 0, "the report starts with its banner");
+  PutClipboard(self, "emptied by another program");
+  SendMessageW(t.main, WM_COMMAND, 32771, 0);
+  Check(ReadClipboard(self, &second) && second == first, "a second copy puts the same text");
+
+  // Command 105 ends the program with exit code 0.
+  PostMessageW(t.main, WM_COMMAND, 105, 0);
+  DWORD waited = WaitForSingleObject(t.process.hProcess, 15000);
+  DWORD exitCode = 1234;
+  GetExitCodeProcess(t.process.hProcess, &exitCode);
+  Check(waited == WAIT_OBJECT_0 && exitCode == 0, Format("command 105 ends the program with exit code %lu", exitCode));
+  if (waited != WAIT_OBJECT_0) TerminateProcess(t.process.hProcess, 1);
+  CloseHandle(t.process.hThread);
+  CloseHandle(t.process.hProcess);
+
+  printf("%d passed, %d failed\n", g_passed, g_failed);
+  return g_failed == 0 ? 0 : 1;
+}
