@@ -276,8 +276,8 @@ void DecodeMemoryViaPro(PageModel& page, const uint8_t* image, uint32_t base) {
 
 // ALi M1521 and later: eight 16-bit row registers, present when the high byte is not 0; bits 11:0 are the
 // cumulative top in MB, bits 13:12 the type. From the M1541 on, each row counts one megabyte more than
-// the difference of its top to the previous one (plus one). The rows are taken as they are: no ordering
-// test.
+// the difference of its top to the previous one (plus one). A row whose top equals the previous one is
+// taken as it is (0, or 1 MB plus one).
 void DecodeMemoryAli(PageModel& page, const uint8_t* image, uint32_t firstRow, int plusOne) {
   uint16_t rows[kRowCount] = {};
   // No present row: the registers name no type, so the line shows the total alone.
@@ -290,6 +290,9 @@ void DecodeMemoryAli(PageModel& page, const uint8_t* image, uint32_t firstRow, i
     uint32_t t = (high >> 4) & 3;
     type = t == 3 ? kDramSdram : static_cast<int>(t);
     uint32_t boundary = reg & 0x0FFF;
+    // A top below the previous one describes no memory: the difference would wrap to a size of several
+    // gigabytes, so the row is empty and the previous top stays.
+    if (boundary < previous) continue;
     rows[k] = Entry((boundary - previous + (plusOne ? 1 : 0)) * 8);
     previous = boundary;
   }

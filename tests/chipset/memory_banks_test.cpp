@@ -280,9 +280,11 @@ TEST(DecodeMemoryAli, PlainAndPlusOne) {
        {{"64MB + 0MB", "", "", ""}, "EDO 64MB"}},
       {"equal boundary, plus one", Fill({{0x60, 0x3F}, {0x61, 0x10}, {0x62, 0x3F}, {0x63, 0x10}}), plus,
        {{"64MB + 1MB", "", "", ""}, "EDO 65MB"}},
-      // No ordering test: a lower boundary wraps in 16 bits ((64 - 128) * 8 = 65024 eighths).
-      {"lower boundary wraps", Fill({{0x60, 0x80}, {0x61, 0x10}, {0x62, 0x40}, {0x63, 0x10}}), plain,
-       {{"128MB + 8128MB", "", "", ""}, "EDO 8256MB"}},
+      // A lower top would wrap to (64 - 128) * 8 = 65024 eighths: the row is empty, the previous top stays.
+      {"lower boundary is empty", Fill({{0x60, 0x80}, {0x61, 0x10}, {0x62, 0x40}, {0x63, 0x30}, {0x64, 0xC0}, {0x65, 0x10}}), plain,
+       {{"128MB + 0MB", "64MB + 0MB", "", ""}, "EDO 192MB"}},
+      {"lower boundary, plus one", Fill({{0x60, 0x7F}, {0x61, 0x30}, {0x62, 0x3F}, {0x63, 0x30}}), plus,
+       {{"128MB + 0MB", "", "", ""}, "SDRAM 128MB (CL=3)"}},
       {"no present row names no type", Fill({{0x60, 0x40}, {0x5C, 0x10}}), plain, {{"", "", "", ""}, "0MB"}},
   });
 }
