@@ -275,8 +275,9 @@ void DecodeMemoryViaPro(PageModel& page, const uint8_t* image, uint32_t base) {
 }
 
 // ALi M1521 and later: eight 16-bit row registers, present when the high byte is not 0; bits 11:0 are the
-// cumulative top in MB, bits 13:12 the type. The later chips keep the top as the last megabyte of the row
-// (plus one). The rows are taken as they are: no ordering test.
+// cumulative top in MB, bits 13:12 the type. From the M1541 on, each row counts one megabyte more than
+// the difference of its top to the previous one (plus one). A row whose top equals the previous one is
+// taken as it is (0, or 1 MB plus one).
 void DecodeMemoryAli(PageModel& page, const uint8_t* image, uint32_t firstRow, int plusOne) {
   uint16_t rows[kRowCount] = {};
   // No present row: the registers name no type, so the line shows the total alone.
@@ -289,6 +290,9 @@ void DecodeMemoryAli(PageModel& page, const uint8_t* image, uint32_t firstRow, i
     uint32_t t = (high >> 4) & 3;
     type = t == 3 ? kDramSdram : static_cast<int>(t);
     uint32_t boundary = reg & 0x0FFF;
+    // A top below the previous one describes no memory: the difference would wrap to a size of several
+    // gigabytes, so the row is empty and the previous top stays.
+    if (boundary < previous) continue;
     rows[k] = Entry((boundary - previous + (plusOne ? 1 : 0)) * 8);
     previous = boundary;
   }
@@ -316,8 +320,9 @@ void DecodeMemorySis5597(PageModel& page, const uint8_t* image, uint32_t firstBa
     uint8_t x = ImageByte(image, firstBank + k);
     int code = x & 0xF;
     if (x & 0x80) {
-      // Bit 7 marks an SDRAM bank: sized by the SDRAM module table, with the CAS latency of register 0x57
-      // bit 4 (the one-bit test here stands for the chip's two-bit type field value 3).
+      // Bit 7 marks a synchronous DRAM bank. It is sized with the SDRAM module table (the geometries the
+      // 530 decodes as well) and takes its CAS latency from bit 4 of 0x57, rather than with the fast-page
+      // table, whose 2 and 4 MB codes are not SDRAM module sizes.
       if (kSis5597SdramSizes[code] >= 0) size = kSis5597SdramSizes[code];
       type = kDramSdram;
       latency = ImageByte(image, 0x57) & 0x10 ? 3 : 2;

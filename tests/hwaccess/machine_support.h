@@ -88,6 +88,26 @@ class SimulatedPorts final : public vx::PortIo {
   uint32_t address_ = 0;
 };
 
+// Port instructions that answer the low byte(s) of the port and log "out16 0080=1234 in8 0061 ".
+class FakePortsForWire final : public vx::PortIo {
+ public:
+  uint8_t In8(uint16_t port) override { return Log("in8", port, -1), static_cast<uint8_t>(port); }
+  uint16_t In16(uint16_t port) override { return Log("in16", port, -1), port; }
+  uint32_t In32(uint16_t port) override { return Log("in32", port, -1), port; }
+  void Out8(uint16_t port, uint8_t v) override { Log("out8", port, v); }
+  void Out16(uint16_t port, uint16_t v) override { Log("out16", port, v); }
+  void Out32(uint16_t port, uint32_t v) override { Log("out32", port, static_cast<int64_t>(v)); }
+  std::string log;
+
+ private:
+  void Log(const char* what, uint16_t port, int64_t value) {
+    char s[48];
+    if (value < 0) snprintf(s, sizeof s, "%s %04x ", what, port);
+    else snprintf(s, sizeof s, "%s %04x=%04llx ", what, port, static_cast<long long>(value));
+    log += s;
+  }
+};
+
 // A device line and 256 bytes of lspci hex lines for a function: vendor/device, class dword at 0x08,
 // header type.
 inline std::string LspciFunction(const char* location, uint16_t vendor, uint16_t device, uint32_t classRev,

@@ -1,0 +1,122 @@
+// Requests that a whole start-up sends to the PCIDebug driver, per recorded machine, with the bus scan and
+// with the plain order (register 0x08 of every location). Start-up: the host bridge image (M/B page), the
+// south bridge scan and image, the USB scan, its base address register and port, the two-pass VGA scan
+// and the adapter's image, and the host bridge image again for the AGP state (VGA page).
+//
+// Usage: hwaccess_request_count DIR   (every *.txt in DIR). Fails when the two orders find different
+// functions or a start-up with the scan needs 1,000 requests or more.
+#include <dirent.h>
+#include <stdio.h>
+
+#include <algorithm>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "hwaccess/access.h"
+#include "hwaccess/handler_transport.h"
+#include "hwaccess/pci_machine.h"
+
+namespace {
+
+using Finder = bool (*)(vx::AccessState&, uint32_t, uint32_t, bool, uint8_t, uint8_t, vx::PciLocation*);
+
+bool PlainOrder(vx::AccessState& access, uint32_t firstBus, uint32_t lastBus, bool functionZeroOnly,
+                uint8_t baseClass, uint8_t subClass, vx::PciLocation* found) {
+  uint32_t want = static_cast<uint32_t>(baseClass) << 24 | static_cast<uint32_t>(subClass) << 16;
+  for (uint32_t bus = firstBus; bus <= lastBus; ++bus)
+    for (uint32_t device = 0; device < 32; ++device)
+      for (uint32_t function = 0; function < (functionZeroOnly ? 1u : 8u); ++function)
+        if ((vx::PciConfigRead32(access, bus, device, function, 0x08) & 0xFFFF0000u) == want) {
+          *found = {bus, device, function};
+          return true;
+        }
+  return false;
+}
+
+struct StartUp {
+  uint32_t requests = 0;
+  std::string found;  // what the three scans found, for the comparison
+};
+
+std::string Where(bool ok, const vx::PciLocation& l) {
+  if (!ok) return "-";
+  char s[16];
+  snprintf(s, sizeof s, "%02x:%02x.%u", l.bus, l.device, l.function);
+  return s;
+}
+
+StartUp RunStartUp(vx::HandlerTransport& transport, Finder find) {
+  vx::AccessState access;
+  vx::UseDriverRoute(access, &transport);
+  transport.requests = 0;
+  uint8_t image[257] = {0};
+  StartUp result;
+  vx::PciConfigReadBlock(access, 0, 0, 0, 0, image, 256);  // host bridge
+  vx::PciLocation south{}, usb{}, vga{};
+  bool southOk = find(access, 0, 255, true, 0x06, 0x01, &south);
+  if (southOk) vx::PciConfigReadBlock(access, south.bus, south.device, 0, 0, image, 256);
+  bool usbOk = find(access, 0, 255, false, 0x0C, 0x03, &usb);
+  if (usbOk) {
+    uint32_t bar = vx::PciConfigRead32(access, usb.bus, usb.device, usb.function, 0x10);
+    vx::PortRead32(access, (bar >> 4) & 0x0FFFFF00u);
+  }
+  bool vgaOk = find(access, 1, 1, false, 0x03, 0x00, &vga) || find(access, 0, 255, false, 0x03, 0x00, &vga);
+  if (vgaOk) vx::PciConfigReadBlock(access, vga.bus, vga.device, vga.function, 0, image, 256);
+  vx::PciConfigReadBlock(access, 0, 0, 0, 0, image, 256);  // AGP state from the host bridge
+  result.requests = transport.requests;
+  result.found = Where(southOk, south) + " " + Where(usbOk, usb) + " " + Where(vgaOk, vga);
+  return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    fprintf(stderr, "usage: %s DIR\n", argv[0]);
+    return 2;
+  }
+  std::vector<std::string> names;
+  if (DIR* d = opendir(argv[1])) {
+    while (dirent* e = readdir(d)) {
+      std::string n = e->d_name;
+      if (n.size() > 4 && n.compare(n.size() - 4, 4, ".txt") == 0) names.push_back(n);
+    }
+    closedir(d);
+  }
+  std::sort(names.begin(), names.end());
+  if (names.empty()) {
+    fprintf(stderr, "%s: no recorded machines\n", argv[1]);
+    return 2;
+  }
+  int failures = 0;
+  printf("%-28s %8s %11s  %s\n", "machine", "scan", "plain order", "south usb vga");
+  for (const std::string& name : names) {
+    std::ifstream in(std::string(argv[1]) + "/" + name, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    auto machine = std::make_unique<vx::RecordedPciMachine>();
+    char err[512];
+    std::string s = text.str();
+    if (!vx::ParsePciMachine(s.data(), s.size(), name.c_str(), machine.get(), err, sizeof err, nullptr, 0)) {
+      fprintf(stderr, "%s\n", err);
+      return 2;
+    }
+    PciDebugBus bus;
+    PciDebugPorts ports;
+    PciDebugMachineBus(&machine->machine, &bus);
+    PciDebugMachinePorts(&machine->machine, &ports);
+    vx::HandlerTransport transport(&bus, &ports);
+    StartUp scan = RunStartUp(transport, vx::FindFunctionByClass);
+    StartUp plain = RunStartUp(transport, PlainOrder);
+    bool ok = scan.found == plain.found && scan.requests < 1000;
+    printf("%-28s %8u %11u  %s%s\n", name.c_str(), scan.requests, plain.requests, scan.found.c_str(),
+           ok ? "" : "   <-- FAILS");
+    if (scan.found != plain.found) printf("%-28s plain order found %s\n", "", plain.found.c_str());
+    if (!ok) ++failures;
+  }
+  printf("%d passed, %d failed\n", static_cast<int>(names.size()) - failures, failures);
+  return failures == 0 ? 0 : 1;
+}

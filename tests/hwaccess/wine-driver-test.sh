@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Runs the PCIDebug test client under Wine in a directory of its own, with the simulated pcilibnt.sys
+# beside it (as the program finds it in its current directory).
+#
+#   wine-driver-test.sh WORKDIR CLIENT.EXE DRIVER.SYS MACHINE.TXT   with the driver; then again with a stale
+#                                                                    "PCIDebug" service left registered
+#   wine-driver-test.sh WORKDIR CLIENT.EXE --no-driver               without any driver file
+# Exit status: the client's; 77 (skipped) when the Windows build or Wine is missing.
+set -uo pipefail
+work=$1 client=$2
+shift 2
+wine=${WINE:-/usr/lib/wine/wine64}
+wineserver=${WINESERVER:-/usr/lib/wine/wineserver}
+for f in "$client" "$wine" "$wineserver"; do
+  if [ ! -e "$f" ]; then
+    echo "wine-driver-test.sh: $f is missing (make win64, scripts/setup.sh); skipped" >&2
+    exit 77
+  fi
+done
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+unset DISPLAY
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+run=$work/run.$$
+rm -rf "$run"
+mkdir -p "$run"
+cp "$client" "$run/client.exe"
+trap '"$wineserver" -k >/dev/null 2>&1; "$wineserver" -w >/dev/null 2>&1; rm -rf "$run"' EXIT
+
+status=0
+if [ "${1:-}" = "--no-driver" ]; then
+  (cd "$run" && timeout 240 "$wine" client.exe --no-driver) || status=$?
+else
+  cp "$1" "$run/pcilibnt.sys"
+  machine=$(winpath "$(cd "$(dirname "$2")" && pwd)/$(basename "$2")")
+  (cd "$run" && timeout 240 "$wine" client.exe "$machine") || status=$?
+  echo "-- again, with a stale PCIDebug service registered"
+  (cd "$run" && timeout 240 "$wine" client.exe "$machine" --leftover) || status=$?
+fi
+exit $status
