@@ -19,7 +19,7 @@ LayoutRect ToLayout(const RECT& r) { return LayoutRect{r.left, r.top, r.right, r
 
 // Sizes the main window around the largest page and centres each page in the tab control's display
 // area.
-void FitWindowToPages(Shell& shell) {
+void FitMainWindow(Shell& shell) {
   LayoutRect pages[kPageCount];
   for (int i = 0; i < kPageCount; ++i) {
     RECT r = {};
@@ -32,7 +32,7 @@ void FitWindowToPages(Shell& shell) {
   SendMessageA(shell.tabControl, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
   FrameMetrics metrics = {GetSystemMetrics(SM_CXBORDER), GetSystemMetrics(SM_CYBORDER), GetSystemMetrics(SM_CYMENU),
                           GetSystemMetrics(SM_CYCAPTION)};
-  WindowFit fit = vx::FitWindowToPages(pages, kPageCount, ToLayout(tab), ToLayout(display), metrics);
+  WindowFit fit = FitWindowToPages(pages, kPageCount, ToLayout(tab), ToLayout(display), metrics);
 
   SetWindowPos(shell.mainWindow, nullptr, 0, 0, fit.outerWidth, fit.outerHeight, SWP_NOMOVE | SWP_NOZORDER);
   RECT client = {};
@@ -84,7 +84,7 @@ int CreateMainWindow(HINSTANCE instance, int showCommand) {
     shell.pageTable[i] = CreateDialogParamA(instance, MAKEINTRESOURCEA(kPages[i].dialogId), shell.tabControl,
                                             kPageProcs[i], 0);
 
-  FitWindowToPages(shell);
+  FitMainWindow(shell);
   JoinReport(*shell.context.report);
 
   ShowWindow(shell.mainWindow, showCommand);
@@ -100,7 +100,7 @@ HWND CreatePageTabs(HWND mainWindow) {
   GetClientRect(mainWindow, &client);
   HWND tab = CreateWindowExA(0, WC_TABCONTROLA, "", kTabStyle, client.left, client.top, client.right - client.left,
                              client.bottom - client.top, mainWindow, reinterpret_cast<HMENU>(kTabControlId),
-                             reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(mainWindow, GWLP_HINSTANCE)), nullptr);
+                             g_shell.instance, nullptr);
   for (int i = 0; i < kPageCount; ++i) {
     TCITEMA item = {};
     item.mask = TCIF_TEXT;

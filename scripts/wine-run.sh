@@ -15,7 +15,9 @@
 #
 # The test program gets, before its own arguments: --exe <the copy, as a Windows path>, --shots <DIR/shots>,
 # and --expected <the expected report> when --report is given. When it prints "SHOT NAME X Y W H", the
-# screen rectangle is saved as DIR/shots/NAME.png and DIR/shots/NAME.done is created.
+# screen rectangle is saved as DIR/shots/NAME.png and DIR/shots/NAME.done is created. When it prints
+# "MEASURE-CPU NAME SECONDS", the processor time (ms) that the copied program uses over that many seconds
+# is written to DIR/shots/NAME.cpu, then NAME.done is created.
 # Exit status: the test program's; 77 when the Windows build or Wine is missing (CTest: skipped).
 set -uo pipefail
 
@@ -68,6 +70,9 @@ export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINE
 # Wine takes its ANSI code page from the locale: Japanese (932) for the program's ANSI texts.
 locale=(env LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8)
 unset DISPLAY
+
+# A wineserver left from an interrupted run would keep the display and locale it started with.
+[ -d "$prefix" ] && "$wineserver" -k >/dev/null 2>&1
 
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
@@ -144,6 +149,21 @@ if [ -n "$report" ]; then
   args+=(--expected "$(winepath "$out/expected-report.txt")")
 fi
 
+# User and system clock ticks of the processes of this prefix that run the program under test.
+exe_name=$(basename "$exe")
+cpu_ticks() {
+  local total=0 p stat
+  for p in /proc/[0-9]*; do
+    grep -qzx "WINEPREFIX=$prefix" "$p/environ" 2>/dev/null || continue
+    tr '\0' ' ' <"$p/cmdline" 2>/dev/null | grep -qF "$exe_name" || continue
+    stat=$(cat "$p/stat" 2>/dev/null) || continue
+    stat=${stat##*) }  # the fields after the command name; utime and stime are the 12th and 13th
+    read -r -a f <<<"$stat"
+    total=$(( total + f[11] + f[12] ))
+  done
+  echo "$total"
+}
+
 # Runs the test program; takes the screenshots it asks for on the way.
 "${locale[@]}" "$wine" "$test_exe" "${args[@]}" "$@" 2>"$out/wine.log" | while IFS= read -r line; do
   line=${line%$'\r'}
@@ -163,6 +183,15 @@ fi
       fi
       : >"$shots/$name.done"
       echo "screenshot: $shots/$name.png"
+      ;;
+    "MEASURE-CPU "*)
+      # The processor time that the program under test uses while the test program waits.
+      read -r _ name seconds <<<"$line"
+      before=$(cpu_ticks)
+      sleep "$seconds"
+      after=$(cpu_ticks)
+      echo $(( (after - before) * 1000 / $(getconf CLK_TCK) )) >"$shots/$name.cpu"
+      : >"$shots/$name.done"
       ;;
     *) printf '%s\n' "$line" ;;
   esac
