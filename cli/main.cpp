@@ -145,6 +145,9 @@ int main(int argc, char** argv) {
   } else if (!options.noPci) {
     sysfs = new vexilor_cli::SysfsPciBus();
     sysfs->Bind(&bus);
+    if (sysfs->DeviceCount() == 0)
+      fputs("vexilor-report: no PCI device under /sys/bus/pci/devices: the chipset and video pages stay empty\n",
+            stderr);
   }
   vx::HandlerTransport transport(&bus, havePorts ? &ports : nullptr);
 

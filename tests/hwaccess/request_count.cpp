@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   int failures = 0;
-  printf("%-28s %8s %11s  %s\n", "machine", "scan", "plain order", "south usb vga");
+  printf("%-36s %6s %11s  %s\n", "machine", "scan", "plain order", "south usb vga");
   for (const std::string& name : names) {
     std::ifstream in(std::string(argv[1]) + "/" + name, std::ios::binary);
     std::stringstream text;
@@ -112,9 +112,9 @@ int main(int argc, char** argv) {
     StartUp scan = RunStartUp(transport, vx::FindFunctionByClass);
     StartUp plain = RunStartUp(transport, PlainOrder);
     bool ok = scan.found == plain.found && scan.requests < 1000;
-    printf("%-28s %8u %11u  %s%s\n", name.c_str(), scan.requests, plain.requests, scan.found.c_str(),
+    printf("%-36s %6u %11u  %s%s\n", name.c_str(), scan.requests, plain.requests, scan.found.c_str(),
            ok ? "" : "   <-- FAILS");
-    if (scan.found != plain.found) printf("%-28s plain order found %s\n", "", plain.found.c_str());
+    if (scan.found != plain.found) printf("%-36s plain order found %s\n", "", plain.found.c_str());
     if (!ok) ++failures;
   }
   printf("%d passed, %d failed\n", static_cast<int>(names.size()) - failures, failures);

@@ -1,0 +1,68 @@
+// This machine's buses through a sysfs tree (a temporary one laid out like /sys).
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "cli/sysfs_pci.h"
+#include "hwaccess/access.h"
+#include "hwaccess/handler_transport.h"
+
+namespace {
+
+std::vector<std::string> g_warnings;
+void Collect(const char* message) { g_warnings.push_back(message); }
+
+void WriteConfig(const std::string& root, const std::string& name, size_t length, uint8_t seed) {
+  std::string dir = root + "/bus/pci/devices/" + name;
+  ASSERT_EQ(system(("mkdir -p '" + dir + "'").c_str()), 0);
+  std::ofstream out(dir + "/config", std::ios::binary);
+  for (size_t i = 0; i < length; ++i) out.put(static_cast<char>(seed + i));
+}
+
+TEST(SysfsBus, ReadsConfigFilesAndTellsAbsentBusesFromAbsentDevices) {
+  char pattern[] = "/tmp/vexilor-sysfs-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  std::string root = pattern;
+  WriteConfig(root, "0000:00:00.0", 256, 0x10);
+  WriteConfig(root, "0000:00:07.0", 64, 0x80);   // as a normal user reads it
+  WriteConfig(root, "0001:00:01.0", 256, 0x00);  // another PCI domain: left out
+  ASSERT_EQ(system(("mkdir -p '" + root + "/class/pci_bus/0000:00' '" + root + "/class/pci_bus/0000:03'").c_str()), 0);
+
+  vexilor_cli::SysfsPciBus sysfs(root);
+  sysfs.warn = Collect;
+  g_warnings.clear();
+  PciDebugBus bus;
+  sysfs.Bind(&bus);
+  EXPECT_EQ(sysfs.DeviceCount(), 2u);
+  vx::HandlerTransport transport(&bus, nullptr);
+  vx::AccessState access;
+  vx::UseDriverRoute(access, &transport);
+
+  EXPECT_EQ(vx::PciConfigRead32(access, 0, 0, 0, 0xFC), 0x0F0E0D0Cu);
+  EXPECT_EQ(vx::PciConfigRead32(access, 0, 7, 0, 0x3C), 0xBFBEBDBCu);
+  EXPECT_EQ(vx::PciConfigRead32(access, 0, 7, 0, 0x40), 0u);  // beyond what was readable: zeros
+  EXPECT_EQ(vx::PciConfigRead32(access, 0, 7, 0, 0x80), 0u);
+  ASSERT_EQ(g_warnings.size(), 1u);  // once
+  EXPECT_NE(g_warnings[0].find("only the first 64 bytes"), std::string::npos);
+
+  uint8_t v[4];
+  EXPECT_EQ(vx::PciDriverConfigRead(access, vx::BusDevFn(0, 1, 0), 0, v, 4), vx::ERROR_PCI_NO_DEVICE);
+  EXPECT_EQ(vx::PciDriverConfigRead(access, vx::BusDevFn(3, 0, 0), 0, v, 4), vx::ERROR_PCI_NO_DEVICE);  // empty bus
+  EXPECT_EQ(vx::PciDriverConfigRead(access, vx::BusDevFn(1, 0, 0), 0, v, 4), vx::ERROR_PCI_NO_BUS);
+  EXPECT_EQ(vx::CountPciBuses(access), 1);
+  uint8_t bios[12];
+  ASSERT_EQ(vx::PciDriverBiosInfo(access, bios), 0u);
+  EXPECT_EQ(bios[4], 3);
+  // Only reading: writes and port requests are refused.
+  EXPECT_EQ(vx::PciDriverConfigWrite8(access, 0, 0x40, 1), PCIDEBUG_ERROR_NOT_SUPPORTED);
+  EXPECT_EQ(vx::PortRead32(access, 0xCFC), 0xFFFFFFFFu);
+  ASSERT_EQ(system(("rm -rf '" + root + "'").c_str()), 0);
+}
+
+}  // namespace

@@ -1,0 +1,167 @@
+// Under Wine: vexilor.exe itself with the simulated pcilibnt.sys (or without it) in its directory. While the
+// window is up the "PCIDebug" service must run this directory's driver; after the program has closed it
+// must be gone. Without the driver file the program must come up all the same, leaving the two services
+// that never started registered (their stop requests fail), as on Windows.
+//
+//   vexilor-driver-e2e --exe VEXILOR.EXE --mode driver|leftover|no-driver
+//
+// Prints one line per failed check and "N passed, N failed"; exit status 0 when nothing failed.
+#include <windows.h>
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+int g_passed = 0, g_failed = 0;
+
+void Check(bool ok, const char* what, ...) {
+  if (ok) {
+    ++g_passed;
+    return;
+  }
+  ++g_failed;
+  va_list ap;
+  va_start(ap, what);
+  fputs("FAILED: ", stdout);
+  vprintf(what, ap);
+  fputs("\n", stdout);
+  va_end(ap);
+}
+
+struct ServiceState {
+  bool registered = false;
+  DWORD state = 0;  // SERVICE_RUNNING, SERVICE_STOPPED...
+  char path[MAX_PATH] = "";
+};
+
+ServiceState QueryService(const char* name) {
+  ServiceState s;
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  if (manager == nullptr) return s;
+  if (SC_HANDLE service = OpenServiceA(manager, name, SERVICE_ALL_ACCESS)) {
+    s.registered = true;
+    SERVICE_STATUS status;
+    if (QueryServiceStatus(service, &status)) s.state = status.dwCurrentState;
+    static union {
+      QUERY_SERVICE_CONFIGA config;
+      char bytes[8192];
+    } buffer;
+    DWORD needed;
+    if (QueryServiceConfigA(service, &buffer.config, sizeof buffer, &needed) && buffer.config.lpBinaryPathName)
+      lstrcpynA(s.path, buffer.config.lpBinaryPathName, sizeof s.path);
+    CloseServiceHandle(service);
+  }
+  CloseServiceHandle(manager);
+  return s;
+}
+
+void DeleteLeftover(const char* name) {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  if (manager == nullptr) return;
+  if (SC_HANDLE service = OpenServiceA(manager, name, SERVICE_ALL_ACCESS)) {
+    SERVICE_STATUS status;
+    ControlService(service, SERVICE_CONTROL_STOP, &status);
+    DeleteService(service);
+    CloseServiceHandle(service);
+  }
+  CloseServiceHandle(manager);
+  for (int i = 0; i < 30 && QueryService(name).registered; ++i) Sleep(100);
+}
+
+bool WaitGone(const char* name) {
+  for (int i = 0; i < 40; ++i) {
+    if (!QueryService(name).registered) return true;
+    Sleep(100);
+  }
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setvbuf(stdout, nullptr, _IONBF, 0);
+  const char* exe = nullptr;
+  const char* mode = nullptr;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    if (strcmp(argv[i], "--exe") == 0) exe = argv[i + 1];
+    else if (strcmp(argv[i], "--mode") == 0) mode = argv[i + 1];
+  }
+  if (exe == nullptr || mode == nullptr) {
+    printf("usage: vexilor-driver-e2e --exe VEXILOR.EXE --mode driver|leftover|no-driver\n");
+    return 2;
+  }
+  bool withDriver = strcmp(mode, "no-driver") != 0;
+  char directory[MAX_PATH];
+  lstrcpynA(directory, exe, sizeof directory);
+  char* slash = strrchr(directory, '\\');
+  if (char* other = strrchr(directory, '/'); other != nullptr && (slash == nullptr || other > slash)) slash = other;
+  if (slash != nullptr) *slash = 0;
+  // The directory as the program will see it (a Unix path given to Wine comes back as a drive path).
+  char current[MAX_PATH] = "";
+  if (SetCurrentDirectoryA(directory)) GetCurrentDirectoryA(sizeof current, current);
+  char driverPath[MAX_PATH + 16];
+  snprintf(driverPath, sizeof driverPath, "%s\\pcilibnt.sys", current);
+
+  DeleteLeftover("PCIDebug");
+  DeleteLeftover("giveio");
+  if (strcmp(mode, "leftover") == 0) {
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE stale = manager ? CreateServiceA(manager, "PCIDebug", "PCIDebug", SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
+                                               SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, "C:\\old\\pcilibnt.sys",
+                                               nullptr, nullptr, nullptr, nullptr, nullptr)
+                              : nullptr;
+    Check(stale != nullptr, "a stale PCIDebug service is registered before the run");
+    if (stale) CloseServiceHandle(stale);
+    if (manager) CloseServiceHandle(manager);
+  }
+
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  char commandLine[MAX_PATH + 4];
+  snprintf(commandLine, sizeof commandLine, "\"%s\"", exe);
+  if (!CreateProcessA(exe, commandLine, nullptr, nullptr, FALSE, 0, nullptr, directory, &startup, &process)) {
+    printf("FAILED: cannot start %s (error %lu)\n0 passed, 1 failed\n", exe, GetLastError());
+    return 1;
+  }
+  HWND main = nullptr;
+  for (int i = 0; i < 600 && main == nullptr; ++i) {
+    HWND w = FindWindowA("VEXILOR", nullptr);
+    DWORD pid = 0;
+    if (w != nullptr) GetWindowThreadProcessId(w, &pid);
+    if (w != nullptr && pid == process.dwProcessId && IsWindowVisible(w)) main = w;
+    else Sleep(50);
+  }
+  Check(main != nullptr, "the main window comes up");
+
+  ServiceState pcidebug = QueryService("PCIDebug");
+  ServiceState giveio = QueryService("giveio");
+  if (withDriver) {
+    Check(pcidebug.registered && pcidebug.state == SERVICE_RUNNING, "PCIDebug runs while the program does (state %lu)",
+          pcidebug.state);
+    Check(lstrcmpiA(pcidebug.path, driverPath) == 0, "PCIDebug runs %s, not %s", pcidebug.path, driverPath);
+    Check(!giveio.registered, "giveio is not tried when PCIDebug opened");
+  } else {
+    Check(pcidebug.registered && pcidebug.state != SERVICE_RUNNING, "PCIDebug registered, not running (state %lu)",
+          pcidebug.state);
+    Check(giveio.registered && giveio.state != SERVICE_RUNNING, "giveio registered, not running");
+  }
+
+  if (main != nullptr) PostMessageA(main, WM_CLOSE, 0, 0);
+  DWORD waited = WaitForSingleObject(process.hProcess, 20000);
+  Check(waited == WAIT_OBJECT_0, "the program ends after WM_CLOSE");
+  if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+
+  if (withDriver) {
+    Check(WaitGone("PCIDebug"), "the PCIDebug service is gone after exit");
+  } else {
+    Check(QueryService("PCIDebug").registered, "PCIDebug stays registered: its stop request failed");
+    Check(QueryService("giveio").registered, "giveio stays registered: it was never opened, so never closed");
+    DeleteLeftover("PCIDebug");
+    DeleteLeftover("giveio");
+  }
+  printf("%d passed, %d failed\n", g_passed, g_failed);
+  return g_failed == 0 ? 0 : 1;
+}
