@@ -4,6 +4,8 @@ MAKEFLAGS += --no-print-directory
 #   make test   set up, build every target (native, i686 and x86_64 Windows) and run all tests
 JOBS ?= $(shell nproc)
 BUILD ?= build
+# Absolute, so that the native build finds the Windows builds whatever BUILD was given as.
+BUILD_DIR := $(abspath $(BUILD))
 
 .PHONY: run test setup native win32 win64 all clean
 
@@ -25,7 +27,7 @@ setup:
 # Unit tests run under AddressSanitizer and UndefinedBehaviorSanitizer.
 native:
 	@cmake -S . -B $(BUILD)/native -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVX_SANITIZE=ON \
-	  -DVX_WIN32_BUILD=$(CURDIR)/$(BUILD)/win32 -DVX_WIN64_BUILD=$(CURDIR)/$(BUILD)/win64 >/dev/null
+	  -DVX_WIN32_BUILD=$(BUILD_DIR)/win32 -DVX_WIN64_BUILD=$(BUILD_DIR)/win64 >/dev/null
 	@cmake --build $(BUILD)/native -j $(JOBS)
 
 win32:
