@@ -9,7 +9,7 @@
 #include "cpu/cpuid.h"
 #include "hwaccess/access.h"
 #include "report/pages.h"
-#include "report_invariants.h"
+#include "fuzz_support.h"
 
 namespace {
 
@@ -53,18 +53,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   FuzzClock clock(control >> 8 & 0xFF, (static_cast<uint64_t>(next32()) << 32) | next32());
 
-  static vx::Report report;
-  static vx::PageModel models[vx::kPageCount];
-  report = vx::Report();
-  vx::ProgramState state;
-  vx::AccessState access;  // no route
-  vx::PageContext context;
-  context.cpuid = &cpu;
-  context.clock = (control & 2) ? &clock : nullptr;
-  context.access = &access;
-  context.state = &state;
-  context.report = &report;
-  vx::FillAllPages(context, models);
-  vxfuzz::CheckReport(report);
+  vxfuzz::FillAllPagesAndCheck(cpu, nullptr, (control & 2) ? &clock : nullptr);
   return 0;
 }

@@ -4,7 +4,7 @@
 #include <string.h>
 
 #include "cpu/cpuid.h"
-#include "report_invariants.h"
+#include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static vx::RecordedCpu cpu;

@@ -8,7 +8,7 @@
 #include "hwaccess/handler_transport.h"
 #include "hwaccess/pci_machine.h"
 #include "report/pages.h"
-#include "report_invariants.h"
+#include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static vx::RecordedPciMachine machine;
@@ -33,18 +33,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   cpu = vx::RecordedCpu();
   cpu.Set(0, {1, 0x68747541, 0x444D4163, 0x69746E65});
   cpu.Set(1, {0x591, 0, 0, 0x008021BF});
-  static vx::Report report;
-  static vx::PageModel models[vx::kPageCount];
-  report = vx::Report();
-  vx::ProgramState state;
-  vx::AccessState access;
-  vx::UseDriverRoute(access, &transport);
-  vx::PageContext context;
-  context.cpuid = &cpu;
-  context.access = &access;
-  context.state = &state;
-  context.report = &report;
-  vx::FillAllPages(context, models);
-  vxfuzz::CheckReport(report);
+  vxfuzz::FillAllPagesAndCheck(cpu, &transport, nullptr);
   return 0;
 }

@@ -9,7 +9,7 @@
 #include "drivers/pcidebug/pcidebug.h"
 #include "hwaccess/handler_transport.h"
 #include "report/pages.h"
-#include "report_invariants.h"
+#include "fuzz_support.h"
 
 namespace {
 
@@ -75,18 +75,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     cpu.Set(1, {0x673, 0, 0, 0x0387F9FF});
   }
 
-  static vx::Report report;
-  static vx::PageModel models[vx::kPageCount];
-  report = vx::Report();
-  vx::ProgramState state;
-  vx::AccessState access;
-  vx::UseDriverRoute(access, &transport);
-  vx::PageContext context;
-  context.cpuid = &cpu;
-  context.access = &access;
-  context.state = &state;
-  context.report = &report;
-  vx::FillAllPages(context, models);
-  vxfuzz::CheckReport(report);
+  vxfuzz::FillAllPagesAndCheck(cpu, &transport, nullptr);
   return 0;
 }

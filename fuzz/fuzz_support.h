@@ -1,12 +1,15 @@
-// What must hold of every report, whatever the hardware answered: each section within its capacity and
-// opening with its header, every line ended by CR LF, the joined report within its capacity and starting
-// with the banner. A violation aborts, which the fuzzer reports as a finding.
+// What the fuzz targets share: the whole identification over the seams they build, and what must hold of
+// every report, whatever the hardware answered: each section within its capacity and opening with its
+// header, every line ended by CR LF, the joined report within its capacity and starting with the banner.
+// A violation aborts, which the fuzzer reports as a finding.
 #pragma once
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include "hwaccess/handler_transport.h"
+#include "report/pages.h"
 #include "report/report.h"
 
 namespace vxfuzz {
@@ -42,6 +45,25 @@ inline void CheckReport(const vx::Report& report) {
   Require(memchr(report.joined.s, 0, vx::kReportCapacity) != nullptr, "report terminated");
   Require(strncmp(joined, vx::kReportBanner, strlen(vx::kReportBanner)) == 0, "banner");
   Require(LinesEndInCrLf(joined), "report lines end in CR LF");
+}
+
+// Fills all five pages in tab order over the processor, the PCIDebug driver route (none when driver is
+// null) and the clock (none when null), then checks the report.
+inline void FillAllPagesAndCheck(vx::CpuidSource& cpu, vx::DriverTransport* driver, vx::ClockSource* clock) {
+  static vx::Report report;
+  static vx::PageModel models[vx::kPageCount];
+  report = vx::Report();
+  vx::ProgramState state;
+  vx::AccessState access;
+  if (driver != nullptr) vx::UseDriverRoute(access, driver);
+  vx::PageContext context;
+  context.cpuid = &cpu;
+  context.clock = clock;
+  context.access = &access;
+  context.state = &state;
+  context.report = &report;
+  vx::FillAllPages(context, models);
+  CheckReport(report);
 }
 
 }  // namespace vxfuzz
