@@ -252,7 +252,11 @@ void Screenshot(const char* name, HWND window) {
   std::string done = g_shots + "\\" + name + ".done";
   DeleteFileW(Wide(done).c_str());
   printf("SHOT %s %ld %ld %ld %ld\n", name, r.left, r.top, r.right - r.left, r.bottom - r.top);
-  for (int i = 0; i < 200 && GetFileAttributesW(Wide(done).c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
+  // A loaded machine can take many seconds over xwd and convert; going on early would let the next window
+  // (the About box) cover the picture.
+  int waited = 0;
+  while (waited < 600 && GetFileAttributesW(Wide(done).c_str()) == INVALID_FILE_ATTRIBUTES) Sleep(50), ++waited;
+  if (waited == 600) printf("note: screenshot %s not confirmed within 30 s; going on\n", name);
 }
 
 // The processor time in ms that the program under test uses over the given seconds, or -1.
