@@ -1,9 +1,12 @@
 // Under Wine: vexilor.exe itself with the simulated pcilibnt.sys (or without it) in its directory. While the
 // window is up the "PCIDebug" service must run this directory's driver; after the program has closed it
 // must be gone. Without the driver file the program must come up all the same, leaving the two services
-// that never started registered (their stop requests fail), as on Windows.
+// that never started registered (their stop requests fail), as on Windows. With a driver whose service starts
+// but whose device never opens (no-device), the program comes up with no route: the PCIDebug service runs
+// this directory's driver while the window is up and, since its stop request succeeds, is gone after exit;
+// giveio, tried because PCIDebug did not open, was never opened and so stays registered.
 //
-//   vexilor-driver-e2e --exe VEXILOR.EXE --mode driver|leftover|no-driver
+//   vexilor-driver-e2e --exe VEXILOR.EXE --mode driver|leftover|no-driver|no-device
 //
 // Prints one line per failed check and "N passed, N failed"; exit status 0 when nothing failed.
 #include <windows.h>
@@ -87,10 +90,11 @@ int main(int argc, char** argv) {
     else if (strcmp(argv[i], "--mode") == 0) mode = argv[i + 1];
   }
   if (exe == nullptr || mode == nullptr) {
-    printf("usage: vexilor-driver-e2e --exe VEXILOR.EXE --mode driver|leftover|no-driver\n");
+    printf("usage: vexilor-driver-e2e --exe VEXILOR.EXE --mode driver|leftover|no-driver|no-device\n");
     return 2;
   }
   bool withDriver = strcmp(mode, "no-driver") != 0;
+  bool noDevice = strcmp(mode, "no-device") == 0;
   char directory[MAX_PATH];
   lstrcpynA(directory, exe, sizeof directory);
   char* slash = strrchr(directory, '\\');
@@ -140,7 +144,16 @@ int main(int argc, char** argv) {
     Check(pcidebug.registered && pcidebug.state == SERVICE_RUNNING, "PCIDebug runs while the program does (state %lu)",
           pcidebug.state);
     Check(lstrcmpiA(pcidebug.path, driverPath) == 0, "PCIDebug runs %s, not %s", pcidebug.path, driverPath);
-    Check(!giveio.registered, "giveio is not tried when PCIDebug opened");
+    if (noDevice) {
+      // The device did not open, so giveio was tried: its file is missing, so it never started.
+      Check(giveio.registered && giveio.state != SERVICE_RUNNING, "giveio registered, not running");
+      HANDLE device = CreateFileA("\\\\.\\PciDebug", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+      Check(device == INVALID_HANDLE_VALUE, "the running service's device does not open");
+      if (device != INVALID_HANDLE_VALUE) CloseHandle(device);
+    } else {
+      Check(!giveio.registered, "giveio is not tried when PCIDebug opened");
+    }
   } else {
     Check(pcidebug.registered && pcidebug.state != SERVICE_RUNNING, "PCIDebug registered, not running (state %lu)",
           pcidebug.state);
@@ -156,6 +169,10 @@ int main(int argc, char** argv) {
 
   if (withDriver) {
     Check(WaitGone("PCIDebug"), "the PCIDebug service is gone after exit");
+    if (noDevice) {
+      Check(QueryService("giveio").registered, "giveio stays registered: it was never opened, so never closed");
+      DeleteLeftover("giveio");
+    }
   } else {
     Check(QueryService("PCIDebug").registered, "PCIDebug stays registered: its stop request failed");
     Check(QueryService("giveio").registered, "giveio stays registered: it was never opened, so never closed");

@@ -1,11 +1,18 @@
 // vexilor-gui-test: drives a running vexilor.exe through its own windows (under Wine in the tests) and
 // checks start-up, fitting, tab clicks, the menu, the About box, the clipboard copy and the exit.
 //
-//   vexilor-gui-test --exe VEXILOR.EXE [--expected REPORT] [--ignore-prefix TEXT]... [--shots DIR]
+//   vexilor-gui-test --exe VEXILOR.EXE [--expected REPORT] [--ignore-prefix TEXT]...
+//                    [--clock-tolerance-prefix TEXT FRACTION]... [--shots DIR]
 //
 // --expected: the report that the clipboard must hold, byte for byte (lines that start with an
-// --ignore-prefix text are left out on both sides). --shots: for each screenshot the program prints
-// "SHOT NAME X Y W H" and waits until DIR\NAME.done exists (the harness takes the picture).
+// --ignore-prefix text are left out on both sides). A line that starts with a --clock-tolerance-prefix
+// text is compared on its own: both sides must have it the same number of times, and its value, a
+// "%.2fMHz" figure, must agree within FRACTION (0.01 is 1%); "unknown" must meet "unknown".
+// --shots: for each screenshot the program prints "SHOT NAME X Y W H" and waits until DIR\NAME.done
+// exists (the harness takes the picture).
+//
+// The VGA and M/B pages are also read back: every value control must show what its report line says
+// (and stay empty when the report has no such line).
 // Ends with "N passed, N failed"; the exit code is 0 only when nothing failed.
 #include <windows.h>
 #include <commctrl.h>
@@ -98,6 +105,89 @@ std::string WithoutLines(const std::string& text, const std::vector<std::string>
   return out;
 }
 
+// The values of the CR LF lines that start with the prefix, in order (the text after the prefix).
+std::vector<std::string> LineValues(const std::string& text, const std::string& prefix) {
+  std::vector<std::string> values;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find("\r\n", start);
+    size_t next = end == std::string::npos ? text.size() : end + 2;
+    if (end == std::string::npos) end = text.size();
+    if (text.compare(start, prefix.size(), prefix) == 0)
+      values.push_back(text.substr(start + prefix.size(), end - start - prefix.size()));
+    start = next;
+  }
+  return values;
+}
+
+// A measured clock, "%.2fMHz" (with the blank that follows the colon), or "unknown".
+bool ParseClock(const std::string& value, bool* unknown, double* mhz) {
+  std::string v = value;
+  if (!v.empty() && v[0] == ' ') v.erase(0, 1);
+  *unknown = v == "unknown";
+  if (*unknown) return true;
+  if (v.size() < 4 || v.compare(v.size() - 3, 3, "MHz") != 0) return false;
+  std::string number = v.substr(0, v.size() - 3);
+  size_t dot = number.find('.');
+  if (number.empty() || dot == std::string::npos || number.size() - dot != 3) return false;
+  for (size_t i = 0; i < number.size(); ++i)
+    if (i != dot && (number[i] < '0' || number[i] > '9')) return false;
+  *mhz = strtod(number.c_str(), nullptr);
+  return true;
+}
+
+// The clock lines of the two reports agree within the fraction.
+void CheckClockLines(const std::string& want, const std::string& got, const std::string& prefix, double tolerance) {
+  std::vector<std::string> a = LineValues(want, prefix), b = LineValues(got, prefix);
+  Check(a.size() == b.size() && !a.empty(),
+        Format("\"%s\" appears as often in the copy as in vexilor-report's (%u/%u)", prefix.c_str(),
+               static_cast<unsigned>(b.size()), static_cast<unsigned>(a.size())));
+  for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+    bool unknownA = false, unknownB = false;
+    double mhzA = 0, mhzB = 0;
+    bool parsed = ParseClock(a[i], &unknownA, &mhzA) && ParseClock(b[i], &unknownB, &mhzB);
+    bool ok = parsed && unknownA == unknownB &&
+              (unknownA || (mhzA > 0 && mhzB > 0 && (mhzB > mhzA ? mhzB - mhzA : mhzA - mhzB) <= tolerance * mhzA));
+    Check(ok, Format("clock \"%s\" agrees with vexilor-report's \"%s\" within %g%%", b[i].c_str(), a[i].c_str(),
+                     tolerance * 100));
+  }
+}
+
+// The report section that begins with the header line (up to the next header), or "".
+std::string ReportSection(const std::string& report, const char* header) {
+  size_t start = report.find(header);
+  if (start == std::string::npos) return "";
+  size_t end = report.find("\r\n===== ", start);
+  return report.substr(start, end == std::string::npos ? std::string::npos : end + 2 - start);
+}
+
+// What a page shows against what its report section says: the control of each line prefix holds the
+// line's value (the n-th line with that prefix, for labels that the section uses twice), or nothing when the
+// section has no such line.
+struct ControlLine {
+  int id;
+  const char* prefix;
+  int occurrence;
+};
+
+void CheckPageAgainstSection(HWND page, const char* pageName, const std::string& section, const ControlLine* lines,
+                             int count) {
+  int agreeing = 0;
+  for (int i = 0; i < count; ++i) {
+    std::vector<std::string> values = LineValues(section, lines[i].prefix);
+    std::string want = lines[i].occurrence < static_cast<int>(values.size()) ? values[lines[i].occurrence] : "";
+    char text[260] = {};
+    GetDlgItemTextA(page, lines[i].id, text, sizeof text);
+    if (want == text) {
+      ++agreeing;
+    } else {
+      Check(false, Format("%s control %d shows \"%s\", its report line \"%s\" says \"%s\"", pageName, lines[i].id, text,
+                          lines[i].prefix, want.c_str()));
+    }
+  }
+  Check(agreeing == count, Format("the %s page's %d value controls show what its report section says", pageName, count));
+}
+
 // The first difference of two texts, for the log.
 std::string FirstDifference(const std::string& want, const std::string& got) {
   size_t i = 0;
@@ -162,7 +252,11 @@ void Screenshot(const char* name, HWND window) {
   std::string done = g_shots + "\\" + name + ".done";
   DeleteFileW(Wide(done).c_str());
   printf("SHOT %s %ld %ld %ld %ld\n", name, r.left, r.top, r.right - r.left, r.bottom - r.top);
-  for (int i = 0; i < 200 && GetFileAttributesW(Wide(done).c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
+  // A loaded machine can take many seconds over xwd and convert; going on early would let the next window
+  // (the About box) cover the picture.
+  int waited = 0;
+  while (waited < 600 && GetFileAttributesW(Wide(done).c_str()) == INVALID_FILE_ATTRIBUTES) Sleep(50), ++waited;
+  if (waited == 600) printf("note: screenshot %s not confirmed within 30 s; going on\n", name);
 }
 
 // The processor time in ms that the program under test uses over the given seconds, or -1.
@@ -257,6 +351,20 @@ bool ReadClipboard(HWND owner, std::string* text) {
   return ok;
 }
 
+// Sends the copy command and reads the clipboard until it no longer holds the text given. Another program
+// may hold the clipboard open for a moment (under Wine its own clipboard manager does so after each change),
+// and then the copy does nothing, as it must; a later copy has to work. Returns how many copies it took, 0
+// when none of ten did.
+int CopyAndRead(const Target& t, HWND self, const std::string& before, std::string* text, bool* terminated) {
+  for (int attempt = 1; attempt <= 10; ++attempt) {
+    SendMessageW(t.main, WM_COMMAND, 32771, 0);
+    *terminated = ReadClipboard(self, text);
+    if (*text != before) return attempt;
+    Sleep(200);
+  }
+  return 0;
+}
+
 void PutClipboard(HWND owner, const char* text) {
   if (!OpenClipboard(owner)) return;
   EmptyClipboard();
@@ -313,6 +421,11 @@ int wmain(int argc, wchar_t** argv) {
   setvbuf(stdout, nullptr, _IONBF, 0);
   std::string exe, expectedPath;
   std::vector<std::string> ignore;
+  struct ClockTolerance {
+    std::string prefix;
+    double fraction;
+  };
+  std::vector<ClockTolerance> clocks;
   for (int i = 1; i < argc; ++i) {
     std::string arg = Utf8(argv[i]);
     std::string value = i + 1 < argc ? Utf8(argv[i + 1]) : "";
@@ -320,13 +433,16 @@ int wmain(int argc, wchar_t** argv) {
     else if (arg == "--expected") expectedPath = value, ++i;
     else if (arg == "--ignore-prefix") ignore.push_back(value), ++i;
     else if (arg == "--shots") g_shots = value, ++i;
+    else if (arg == "--clock-tolerance-prefix" && i + 2 < argc)
+      clocks.push_back({value, strtod(Utf8(argv[i + 2]).c_str(), nullptr)}), i += 2;
     else {
       fprintf(stderr, "vexilor-gui-test: unknown argument %s\n", arg.c_str());
       return 2;
     }
   }
   if (exe.empty()) {
-    fprintf(stderr, "usage: vexilor-gui-test --exe VEXILOR.EXE [--expected REPORT] [--ignore-prefix TEXT]... [--shots DIR]\n");
+    fprintf(stderr, "usage: vexilor-gui-test --exe VEXILOR.EXE [--expected REPORT] [--ignore-prefix TEXT]... "
+                    "[--clock-tolerance-prefix TEXT FRACTION]... [--shots DIR]\n");
     return 2;
   }
 
@@ -528,29 +644,82 @@ int wmain(int argc, wchar_t** argv) {
   std::string expected;
   if (!expectedPath.empty()) {
     Check(ReadFileBytes(expectedPath, &expected) && !expected.empty(), "expected report " + expectedPath + " read");
-    expected = WithoutLines(expected, ignore);
+  }
+  std::string expectedWhole = expected;
+  {
+    std::vector<std::string> leftOut = ignore;
+    for (const ClockTolerance& c : clocks) leftOut.push_back(c.prefix);
+    expected = WithoutLines(expected, leftOut);
   }
   // Held open by another program, the clipboard keeps its content.
   PutClipboard(self, "held by the test");
-  OpenClipboard(self);
+  bool held = false;
+  for (int i = 0; i < 100 && !(held = OpenClipboard(self) != FALSE); ++i) Sleep(20);
+  Check(held, "the test holds the clipboard open");
   SendMessageW(t.main, WM_COMMAND, 32771, 0);
   CloseClipboard();
   std::string copied;
   ReadClipboard(self, &copied);
   Check(copied == "held by the test", "a clipboard held open elsewhere keeps its content");
+  {
+    // Nothing visible: no message box or other window of the program came up, and it answers messages.
+    Sleep(300);
+    FindAboutData data = {t.process.dwProcessId, t.main, nullptr};
+    EnumWindows(FindAboutProc, reinterpret_cast<LPARAM>(&data));
+    DWORD_PTR answer = 0;
+    Check(data.found == nullptr && IsWindowVisible(t.main) && WaitForSingleObject(t.process.hProcess, 0) == WAIT_TIMEOUT &&
+              SendMessageTimeoutW(t.main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) != 0,
+          "with the clipboard held elsewhere the copy shows nothing and the program runs on");
+  }
 
   std::string first, second;
-  SendMessageW(t.main, WM_COMMAND, 32771, 0);
-  Check(ReadClipboard(self, &first), "command 32771 puts zero-terminated OEM text on the clipboard");
+  bool terminated = false;
+  int copies = CopyAndRead(t, self, "held by the test", &first, &terminated);
+  Check(copies > 0 && terminated, Format("once the clipboard is free, command 32771 puts zero-terminated OEM text on it "
+                                         "(copies sent: %d)", copies));
   if (!g_shots.empty()) WriteFileBytes(g_shots + "\\clipboard.txt", first);
-  std::string firstCompared = WithoutLines(first, ignore);
+  std::vector<std::string> leftOut = ignore;
+  for (const ClockTolerance& c : clocks) leftOut.push_back(c.prefix);
+  std::string firstCompared = WithoutLines(first, leftOut);
   if (!expectedPath.empty())
     Check(firstCompared == expected, "the clipboard holds exactly the report of vexilor-report" +
                                          (firstCompared == expected ? std::string() : " " + FirstDifference(expected, firstCompared)));
+  if (!expectedPath.empty())
+    for (const ClockTolerance& c : clocks) CheckClockLines(expectedWhole, first, c.prefix, c.fraction);
   Check(first.compare(0, 20, "[Vexilor Ver.0.66]\r\n") == 0, "the report starts with its banner");
+
+  // The VGA and M/B pages show what their sections say.
+  {
+    const ControlLine kVga[] = {
+        {1072, "VGA Name  : ", 0},         {1070, "Vendor ID : ", 0},         {1071, "Device ID : ", 0},
+        {1073, "Revision  : ", 0},         {1004, "AGP Operation         : ", 0}, {1007, "Revision              : ", 0},
+        {1006, "  Support Rate        : ", 0}, {1005, "  Current Rate        : ", 0}, {1008, "AGP Mode              : ", 0},
+        {1010, "Pipeline RQ depth     : ", 0}, {1011, "4GB Addressing        : ", 0}, {1012, "GTBL Flush            : ", 0},
+        {1013, "Fast Write Transfer   : ", 0}, {1009, "Side-band Addressing  : ", 0}, {1014, "AGP Read Sync         : ", 0},
+        {1015, "Graphics Aperture Size: ", 0}, {1016, "Override AGP 4x: ", 0},
+    };
+    CheckPageAgainstSection(t.pages[4], "VGA", ReportSection(first, "===== V G A  I n f o"), kVga,
+                            static_cast<int>(sizeof kVga / sizeof kVga[0]));
+    const ControlLine kMb[] = {
+        {1002, "Chipset      : ", 0}, {1005, " Host Name   : ", 0}, {1075, " Vender ID   : ", 0},
+        {1076, " Device ID   : ", 0}, {1074, " Revision    : ", 0}, {1016, " Stepping    : ", 0},
+        {1084, " TotalMemory : ", 0}, {1077, "   Bank0     : ", 0}, {1078, "   Bank1     : ", 0},
+        {1079, "   Bank2     : ", 0}, {1080, "   Bank3     : ", 0}, {1007, " South Name  : ", 0},
+        {1004, " Vender ID   : ", 1}, {1006, " Device ID   : ", 1}, {1008, " Revision    : ", 1},
+    };
+    CheckPageAgainstSection(t.pages[3], "M/B", ReportSection(first, "===== C h i p s e t  I n f o"), kMb,
+                            static_cast<int>(sizeof kMb / sizeof kMb[0]));
+    // The cache line: the label's caption and the field.
+    char caption[32] = {}, cache[260] = {};
+    GetDlgItemTextA(t.pages[3], 1081, caption, sizeof caption);
+    GetDlgItemTextA(t.pages[3], 1028, cache, sizeof cache);
+    std::string section = ReportSection(first, "===== C h i p s e t  I n f o");
+    Check(section.find(Format(" %-11s : %s\r\n", caption, cache)) != std::string::npos,
+          Format("the M/B page's cache line \"%s\" \"%s\" is in the report", caption, cache));
+  }
   PutClipboard(self, "emptied by another program");
-  SendMessageW(t.main, WM_COMMAND, 32771, 0);
-  Check(ReadClipboard(self, &second) && second == first, "a second copy puts the same text");
+  copies = CopyAndRead(t, self, "emptied by another program", &second, &terminated);
+  Check(copies > 0 && terminated && second == first, Format("a second copy puts the same text (copies sent: %d)", copies));
 
   // Command 105 ends the program with exit code 0.
   PostMessageW(t.main, WM_COMMAND, 105, 0);
