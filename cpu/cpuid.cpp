@@ -70,26 +70,8 @@ bool RecordedCpu::Set(uint32_t leaf, const CpuidRegs& regs) {
 
 namespace {
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // Reads exactly eight hex digits at *p.
-bool ReadHex8(const char*& p, const char* end, uint32_t* value) {
-  uint32_t v = 0;
-  for (int i = 0; i < 8; ++i) {
-    if (p >= end) return false;
-    int d = HexDigit(*p);
-    if (d < 0) return false;
-    v = (v << 4) | static_cast<uint32_t>(d);
-    ++p;
-  }
-  *value = v;
-  return true;
-}
+bool ReadHex8(const char*& p, const char* end, uint32_t* value) { return ReadHexDigits(p, end, 8, value); }
 
 void SkipBlanks(const char*& p, const char* end) {
   while (p < end && (*p == ' ' || *p == '\t' || *p == '\r')) ++p;

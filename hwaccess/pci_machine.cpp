@@ -8,25 +8,7 @@ namespace vx {
 
 namespace {
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-// Reads exactly n hex digits.
-bool ReadHexDigits(const char*& p, const char* end, int n, uint32_t* value) {
-  uint32_t v = 0;
-  for (int i = 0; i < n; ++i) {
-    if (p >= end || HexDigit(*p) < 0) return false;
-    v = v << 4 | static_cast<uint32_t>(HexDigit(*p++));
-  }
-  *value = v;
-  return true;
-}
 
 // Reads "0x" and 1 to maxDigits hex digits; *digits is how many there were.
 bool ReadPrefixedHex(const char*& p, const char* end, int maxDigits, uint32_t* value, int* digits) {
@@ -34,9 +16,9 @@ bool ReadPrefixedHex(const char*& p, const char* end, int maxDigits, uint32_t* v
   p += 2;
   uint32_t v = 0;
   int n = 0;
-  while (p < end && HexDigit(*p) >= 0) {
+  while (p < end && HexDigitValue(*p) >= 0) {
     if (++n > maxDigits) return false;
-    v = v << 4 | static_cast<uint32_t>(HexDigit(*p++));
+    v = v << 4 | static_cast<uint32_t>(HexDigitValue(*p++));
   }
   *value = v;
   *digits = n;
@@ -52,8 +34,8 @@ void SkipBlanks(const char*& p, const char* end) {
 int ReadDeviceLine(const char* p, const char* end, uint16_t* busDevFn, char* what, size_t whatCap) {
   const char* q = p;
   uint32_t domain = 0, bus, device, function;
-  if (end - q >= 5 && HexDigit(q[0]) >= 0 && HexDigit(q[1]) >= 0 && HexDigit(q[2]) >= 0 &&
-      HexDigit(q[3]) >= 0 && q[4] == ':') {
+  if (end - q >= 5 && HexDigitValue(q[0]) >= 0 && HexDigitValue(q[1]) >= 0 && HexDigitValue(q[2]) >= 0 &&
+      HexDigitValue(q[3]) >= 0 && q[4] == ':') {
     ReadHexDigits(q, end, 4, &domain);
     ++q;
   }
@@ -79,8 +61,8 @@ bool IsHexLine(const char* p, const char* end, uint32_t* offset) {
   const char* q = p;
   uint32_t v = 0;
   int n = 0;
-  while (q < end && HexDigit(*q) >= 0 && n < 4) {
-    v = v << 4 | static_cast<uint32_t>(HexDigit(*q++));
+  while (q < end && HexDigitValue(*q) >= 0 && n < 4) {
+    v = v << 4 | static_cast<uint32_t>(HexDigitValue(*q++));
     ++n;
   }
   if (n < 2 || n > 3 || q >= end || *q != ':') return false;

@@ -14,6 +14,23 @@ size_t TextLength(const char* s, size_t cap) {
   return n;
 }
 
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool ReadHexDigits(const char*& p, const char* end, int n, uint32_t* value) {
+  uint32_t v = 0;
+  for (int i = 0; i < n; ++i) {
+    if (p >= end || HexDigitValue(*p) < 0) return false;
+    v = v << 4 | static_cast<uint32_t>(HexDigitValue(*p++));
+  }
+  *value = v;
+  return true;
+}
+
 void TextCopy(char* dst, size_t cap, const char* src) {
   if (cap == 0) return;
   size_t n = 0;

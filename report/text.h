@@ -8,6 +8,7 @@
 
 #include <stdarg.h>
 #include <stddef.h>
+#include <stdint.h>
 #include <string.h>
 
 #if defined(__GNUC__)
@@ -27,6 +28,11 @@ void TextFormat(char* dst, size_t cap, const char* fmt, ...) VX_PRINTF(3, 4);
 void TextAppendFormat(char* dst, size_t cap, const char* fmt, ...) VX_PRINTF(3, 4);
 // Length of a possibly unterminated buffer, at most cap.
 size_t TextLength(const char* s, size_t cap);
+
+// The value of a hex digit (either case), -1 for any other character.
+int HexDigitValue(char c);
+// Reads exactly n hex digits at p (before end) into *value and advances p; false when they are not there.
+bool ReadHexDigits(const char*& p, const char* end, int n, uint32_t* value);
 
 // A zero-filled text buffer of N bytes (terminating zero included). Constant-initialised, so a global
 // Text needs no static constructor.
