@@ -104,6 +104,9 @@ int main(int argc, char** argv) {
   vx::CpuidSource* cpuid = &instruction;
   std::string error;
 
+  if (!options.saveCpuid.empty() && (!options.cpuidDump.empty() || !options.pciDump.empty() || options.noPci ||
+                                     options.clockKHz != 0))
+    return Fail("--save-cpuid records this machine's processor and takes no other option");
   if (!options.saveCpuid.empty()) {
     static char dump[16384];
     size_t n = vx::WriteCpuidDump(instruction, dump, sizeof dump);

@@ -78,6 +78,9 @@ const Leaf2Row* FindLeaf2Row(const Leaf2Row (&table)[N], uint32_t d) {
 }
 
 void DecodeLeaf2Descriptors(CpuRecord& record, CpuidSource& cpuid) {
+  // A processor whose highest standard leaf is below 2 has no descriptors: asked for leaf 2 it answers
+  // with its highest leaf's registers (an Intel processor's signature), which must not be decoded.
+  if (cpuid.Query(0).eax < 2) return;
   CpuidRegs r = cpuid.Query(2);
   if ((r.eax & 0xFF) != 1) return;  // the leaf must be issued more than once (or not at all): not decoded
   uint8_t bytes[15];

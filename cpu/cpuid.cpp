@@ -134,6 +134,12 @@ bool ParseCpuidDump(const char* text, size_t length, const char* name, RecordedC
                      name, line);
           return false;
         }
+        for (int i = 0; i < out->count; ++i) {
+          if (out->leaves[i].leaf == leaf) {
+            TextFormat(err, errCap, "%s:%u: leaf %08X is recorded twice", name, line, static_cast<unsigned>(leaf));
+            return false;
+          }
+        }
         if (!out->Set(leaf, r)) {
           TextFormat(err, errCap, "%s:%u: more than %d leaves", name, line, RecordedCpu::kMaxLeaves);
           return false;

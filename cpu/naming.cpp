@@ -78,14 +78,9 @@ constexpr IntelLongRow kIntelP6[] = {
     {0x683, "Pentium III", "Coppermine", "Slot1"},
     {0x684, "Pentium III Xeon", "Coppermine", "Slot2"},
     {0x685, "Pentium III Xeon", "Coppermine", "Slot2"},
-    // The Tualatin core is family 6 model 11 (signatures 0x6B1 and 0x6B4), so its rows sit under model
-    // 0xB with the platforms of the Coppermine rows.
-    {0x6B0, "P6 Core", "Tualatin", "Slot1/FC-PGA370"},
-    {0x6B1, "Cerelon", "Tualatin", "Socket370(PPGA)"},
-    {0x6B2, "Pentium III", "Tualatin", "Slot1/FC-PGA370"},
-    {0x6B3, "Pentium III", "Tualatin", "Slot1"},
-    {0x6B4, "Pentium III Xeon", "Tualatin", "Slot2"},
-    {0x6B5, "Pentium III Xeon", "Tualatin", "Slot2"},
+    // No Tualatin rows: the core is family 6 model 11, and rows keyed by L2 class there would name a
+    // 256 KB Tualatin Celeron a Pentium III and put socket-370-only parts on Slot 1. Like every other
+    // family 6 model from 9 up, it reads "unknown".
 };
 
 template <typename Row, size_t N>

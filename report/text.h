@@ -55,6 +55,10 @@ struct Text {
   }
   void AppendFormat(const char* fmt, ...) VX_PRINTF(2, 3) {
     size_t len = TextLength(s, N);
+    if (len >= N) {  // an unterminated buffer: terminate it at the capacity
+      s[N - 1] = 0;
+      return;
+    }
     va_list ap;
     va_start(ap, fmt);
     TextFormatV(s + len, N - len, fmt, ap);

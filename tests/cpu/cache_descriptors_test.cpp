@@ -143,8 +143,17 @@ TEST(DecodeLeaf2Descriptors, NothingWithoutOneIterationOrCpuid) {
 
 // The leaf-2 decoder serves every vendor but AMD: a Cyrix part with descriptors gets them.
 TEST(DecodeLeaf2Descriptors, OtherVendors) {
-  vx::CpuRecord r = Decode({1, 0x69727943, 0x64616574, 0x736E4978}, 0x600, {{2, {0x00000001, 0, 0, 0x43}}});
+  vx::CpuRecord r = Decode({2, 0x69727943, 0x64616574, 0x736E4978}, 0x600, {{2, {0x00000001, 0, 0, 0x43}}});
   EXPECT_EQ(r.l2Kb, 512u);
+}
+
+// A processor whose highest standard leaf is 1 answers leaf 2 with leaf 1's registers; an early Pentium's
+// signature 0x501 would read as one iteration of descriptors 05 00 00 and its feature flags.
+TEST(DecodeLeaf2Descriptors, NotAskedBelowLeafTwo) {
+  const vx::CpuidRegs leaf1 = {0x501, 0, 0, 0x000001BF};
+  vx::CpuRecord r = Decode({1, 0x756E6547, 0x6C65746E, 0x49656E69}, 0x501, {{2, leaf1}});
+  EXPECT_TRUE(Entries(r).empty());
+  EXPECT_EQ(r.l1InstKb + r.l1DataKb + r.l2Kb, 0u);
 }
 
 // The Athlon: 2M/4M and 4K first-level TLBs, 64 KB caches, second-level TLBs and the 256 KB L2.

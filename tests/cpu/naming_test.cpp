@@ -71,13 +71,9 @@ const Case kCases[] = {
     {"GenuineIntel", 6, 8, 0, 0, 0, 512, "Intel Pentium III(Coppermine)", "Slot1"},
     {"GenuineIntel", 6, 8, 0, 0, 0, 1024, "Intel Pentium III Xeon(Coppermine)", "Slot2"},
     {"GenuineIntel", 6, 8, 0, 0, 0, 2048, "Intel Pentium III Xeon(Coppermine)", "Slot2"},
-    // Tualatin (family 6 model 11) under the Coppermine platforms.
-    {"GenuineIntel", 6, 11, 0, 0, 0, 0, "Intel P6 Core(Tualatin)", "Slot1/FC-PGA370"},
-    {"GenuineIntel", 6, 11, 0, 0, 0, 128, "Intel Cerelon(Tualatin)", "Socket370(PPGA)"},
-    {"GenuineIntel", 6, 11, 1, 0, 0, 256, "Intel Pentium III(Tualatin)", "Slot1/FC-PGA370"},
-    {"GenuineIntel", 6, 11, 1, 0, 0, 512, "Intel Pentium III(Tualatin)", "Slot1"},
-    {"GenuineIntel", 6, 11, 0, 0, 0, 1024, "Intel Pentium III Xeon(Tualatin)", "Slot2"},
-    {"GenuineIntel", 6, 11, 0, 0, 0, 2048, "Intel Pentium III Xeon(Tualatin)", "Slot2"},
+    // Family 6 model 11 (Tualatin) has no rows, whatever the cache.
+    {"GenuineIntel", 6, 11, 1, 0, 0, 256, "unknown", "unknown"},
+    {"GenuineIntel", 6, 11, 4, 0, 0, 512, "unknown", "unknown"},
     // Stepping 10 and above is the mobile part on the mobile module, the row's platform unused; the
     // longest composed name (41 characters) is kept whole.
     {"GenuineIntel", 6, 8, 10, 0, 0, 256, "Intel Mobile Pentium III(Coppermine)", "Mobile Module"},

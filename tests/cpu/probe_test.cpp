@@ -131,6 +131,9 @@ TEST(CpuidDump, MalformedLinesNameFileAndLine) {
       {"CPUID 00000000: 00000001-756E6547-6C65746E-49656E69 trailing\n", "t.txt:1: malformed"},
       {"", "t.txt: no CPUID lines"},
       {"CPUID none\nCPUID 00000000: 00000001-756E6547-6C65746E-49656E69\n", "t.txt: \"CPUID none\" together"},
+      {"CPUID 00000001: 00000673-0-0-0\n", "t.txt:1: malformed"},
+      {"CPUID 00000000: 00000001-756E6547-6C65746E-49656E69\nCPUID 00000000: 00000002-756E6547-6C65746E-49656E69\n",
+       "t.txt:2: leaf 00000000 is recorded twice"},
   };
   for (const Case& c : cases) {
     vx::RecordedCpu cpu;

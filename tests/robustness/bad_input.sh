@@ -43,7 +43,8 @@ check "truncated processor line" "cpuid-truncated.txt:1:" --cpuid-dump cpuid-tru
 check "processor noise" "noise.txt:1:" --cpuid-dump noise.txt
 check "unknown option" "--frobnicate" --frobnicate
 check "bad clock" "--clock-mhz" --clock-mhz fast
+check "recording with other options" "--save-cpuid" --save-cpuid saved.txt --no-pci
 
-total=13
+total=14
 echo "$((total - failures)) passed, $failures failed"
 [ $failures -eq 0 ]
