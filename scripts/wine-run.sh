@@ -88,18 +88,16 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# A free display of our own.
-for n in $(seq 90 190); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 1 100); do
-    if xdpyinfo -display ":$n" >/dev/null 2>&1; then export DISPLAY=":$n"; break; fi
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  [ -n "${DISPLAY:-}" ] && break
-  kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; xvfb_pid=""
+# A display of our own. Xvfb picks a free number itself and writes it to the -displayfd descriptor: with
+# tests running in parallel, probing for a free number first would let two runs share one server (and so
+# one clipboard).
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$out/xvfb.display" >"$out/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 1 100); do
+  n=$(tr -dc 0-9 <"$out/xvfb.display" 2>/dev/null)
+  if [ -n "$n" ] && xdpyinfo -display ":$n" >/dev/null 2>&1; then export DISPLAY=":$n"; break; fi
+  kill -0 "$xvfb_pid" 2>/dev/null || break
+  sleep 0.1
 done
 if [ -z "${DISPLAY:-}" ]; then
   echo "wine-run.sh: cannot start Xvfb" >&2
