@@ -16,66 +16,13 @@
 #include "hwaccess/handler_transport.h"
 #include "hwaccess/lifecycle.h"
 #include "hwaccess/pci_machine.h"
+#include "tests/hwaccess/wine_services.h"
 
 namespace {
 
-int g_passed = 0, g_failed = 0;
-
-void Check(bool ok, const char* what, ...) {
-  if (ok) {
-    ++g_passed;
-    return;
-  }
-  ++g_failed;
-  va_list ap;
-  va_start(ap, what);
-  fputs("FAILED: ", stdout);
-  vprintf(what, ap);
-  fputs("\n", stdout);
-  va_end(ap);
-}
-
-// The service's registration: 1 registered, 0 gone, -1 no service manager.
-int ServiceRegistered(const char* name) {
-  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-  if (manager == nullptr) return -1;
-  SC_HANDLE service = OpenServiceA(manager, name, SERVICE_ALL_ACCESS);
-  DWORD error = GetLastError();
-  if (service != nullptr) CloseServiceHandle(service);
-  CloseServiceHandle(manager);
-  return service != nullptr ? 1 : error == ERROR_SERVICE_DOES_NOT_EXIST ? 0 : -1;
-}
-
-void DeleteLeftover(const char* name) {
-  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-  if (manager == nullptr) return;
-  if (SC_HANDLE service = OpenServiceA(manager, name, SERVICE_ALL_ACCESS)) {
-    SERVICE_STATUS status;
-    ControlService(service, SERVICE_CONTROL_STOP, &status);
-    DeleteService(service);
-    CloseServiceHandle(service);
-  }
-  CloseServiceHandle(manager);
-}
-
-bool RegisterStaleService() {
-  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-  if (manager == nullptr) return false;
-  SC_HANDLE service = CreateServiceA(manager, "PCIDebug", "PCIDebug", SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
-                                     SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, "C:\\nowhere\\pcilibnt.sys", nullptr,
-                                     nullptr, nullptr, nullptr, nullptr);
-  if (service != nullptr) CloseServiceHandle(service);
-  CloseServiceHandle(manager);
-  return service != nullptr;
-}
-
-bool WaitServiceGone(const char* name) {
-  for (int i = 0; i < 40; ++i) {
-    if (ServiceRegistered(name) == 0) return true;
-    Sleep(100);
-  }
-  return false;
-}
+using vxwine::Check;
+using vxwine::DeleteLeftover;
+using vxwine::WaitServiceGone;
 
 char* ReadFileText(const char* path, size_t* length) {
   FILE* f = fopen(path, "rb");
@@ -119,7 +66,7 @@ int RunWithDriver(const char* machinePath, bool leftover) {
 
   if (leftover) {
     DeleteLeftover("PCIDebug");
-    Check(RegisterStaleService(), "a stale PCIDebug service could not be registered");
+    Check(vxwine::RegisterStaleService("C:\\nowhere\\pcilibnt.sys"), "a stale PCIDebug service could not be registered");
   }
 
   vx::AccessState access;
@@ -129,7 +76,7 @@ int RunWithDriver(const char* machinePath, bool leftover) {
   Check(access.accessMode == vx::ACCESS_NT_SERVICE, "AccessMode %x", access.accessMode);
   if (opened != 1) {
     vx::CloseAccessDriver(access, system);
-    printf("%d passed, %d failed\n", g_passed, g_failed);
+    vxwine::Summary();
     return 1;
   }
   vx::DriverTransport& driver = *access.driver;
@@ -198,8 +145,7 @@ int RunWithDriver(const char* machinePath, bool leftover) {
 
   vx::CloseAccessDriver(access, system);
   Check(WaitServiceGone("PCIDebug"), "the PCIDebug service is still registered after CloseAccessDriver");
-  printf("%d passed, %d failed\n", g_passed, g_failed);
-  return g_failed == 0 ? 0 : 1;
+  return vxwine::Summary();
 }
 
 int RunWithoutDriver() {
@@ -217,12 +163,11 @@ int RunWithoutDriver() {
   Check(vx::PciConfigReadBlock(access, 0, 0, 0, 0, image, 256) == 0, "a block without a route");
   vx::CloseAccessDriver(access, system);
   // Neither service ever started, so neither stop succeeded: both stay registered, as on Windows.
-  Check(ServiceRegistered("PCIDebug") == 1, "the PCIDebug service that never started is registered");
-  Check(ServiceRegistered("giveio") == 1, "the giveio service that never started is registered");
+  Check(vxwine::QueryService("PCIDebug").registered, "the PCIDebug service that never started is registered");
+  Check(vxwine::QueryService("giveio").registered, "the giveio service that never started is registered");
   DeleteLeftover("PCIDebug");
   DeleteLeftover("giveio");
-  printf("%d passed, %d failed\n", g_passed, g_failed);
-  return g_failed == 0 ? 0 : 1;
+  return vxwine::Summary();
 }
 
 }  // namespace

@@ -13,71 +13,14 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "tests/hwaccess/wine_services.h"
+
 namespace {
 
-int g_passed = 0, g_failed = 0;
-
-void Check(bool ok, const char* what, ...) {
-  if (ok) {
-    ++g_passed;
-    return;
-  }
-  ++g_failed;
-  va_list ap;
-  va_start(ap, what);
-  fputs("FAILED: ", stdout);
-  vprintf(what, ap);
-  fputs("\n", stdout);
-  va_end(ap);
-}
-
-struct ServiceState {
-  bool registered = false;
-  DWORD state = 0;  // SERVICE_RUNNING, SERVICE_STOPPED...
-  char path[MAX_PATH] = "";
-};
-
-ServiceState QueryService(const char* name) {
-  ServiceState s;
-  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-  if (manager == nullptr) return s;
-  if (SC_HANDLE service = OpenServiceA(manager, name, SERVICE_ALL_ACCESS)) {
-    s.registered = true;
-    SERVICE_STATUS status;
-    if (QueryServiceStatus(service, &status)) s.state = status.dwCurrentState;
-    static union {
-      QUERY_SERVICE_CONFIGA config;
-      char bytes[8192];
-    } buffer;
-    DWORD needed;
-    if (QueryServiceConfigA(service, &buffer.config, sizeof buffer, &needed) && buffer.config.lpBinaryPathName)
-      lstrcpynA(s.path, buffer.config.lpBinaryPathName, sizeof s.path);
-    CloseServiceHandle(service);
-  }
-  CloseServiceHandle(manager);
-  return s;
-}
-
-void DeleteLeftover(const char* name) {
-  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-  if (manager == nullptr) return;
-  if (SC_HANDLE service = OpenServiceA(manager, name, SERVICE_ALL_ACCESS)) {
-    SERVICE_STATUS status;
-    ControlService(service, SERVICE_CONTROL_STOP, &status);
-    DeleteService(service);
-    CloseServiceHandle(service);
-  }
-  CloseServiceHandle(manager);
-  for (int i = 0; i < 30 && QueryService(name).registered; ++i) Sleep(100);
-}
-
-bool WaitGone(const char* name) {
-  for (int i = 0; i < 40; ++i) {
-    if (!QueryService(name).registered) return true;
-    Sleep(100);
-  }
-  return false;
-}
+using vxwine::Check;
+using vxwine::DeleteLeftover;
+using vxwine::QueryService;
+using vxwine::ServiceState;
 
 }  // namespace
 
@@ -109,14 +52,7 @@ int main(int argc, char** argv) {
   DeleteLeftover("PCIDebug");
   DeleteLeftover("giveio");
   if (strcmp(mode, "leftover") == 0) {
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE stale = manager ? CreateServiceA(manager, "PCIDebug", "PCIDebug", SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
-                                               SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, "C:\\old\\pcilibnt.sys",
-                                               nullptr, nullptr, nullptr, nullptr, nullptr)
-                              : nullptr;
-    Check(stale != nullptr, "a stale PCIDebug service is registered before the run");
-    if (stale) CloseServiceHandle(stale);
-    if (manager) CloseServiceHandle(manager);
+    Check(vxwine::RegisterStaleService("C:\\old\\pcilibnt.sys"), "a stale PCIDebug service is registered before the run");
   }
 
   STARTUPINFOA startup = {};
@@ -168,7 +104,7 @@ int main(int argc, char** argv) {
   CloseHandle(process.hProcess);
 
   if (withDriver) {
-    Check(WaitGone("PCIDebug"), "the PCIDebug service is gone after exit");
+    Check(vxwine::WaitServiceGone("PCIDebug"), "the PCIDebug service is gone after exit");
     if (noDevice) {
       Check(QueryService("giveio").registered, "giveio stays registered: it was never opened, so never closed");
       DeleteLeftover("giveio");
@@ -179,6 +115,5 @@ int main(int argc, char** argv) {
     DeleteLeftover("PCIDebug");
     DeleteLeftover("giveio");
   }
-  printf("%d passed, %d failed\n", g_passed, g_failed);
-  return g_failed == 0 ? 0 : 1;
+  return vxwine::Summary();
 }
