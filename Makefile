@@ -7,7 +7,7 @@ BUILD ?= build
 # Absolute, so that the native build finds the Windows builds whatever BUILD was given as.
 BUILD_DIR := $(abspath $(BUILD))
 
-.PHONY: run test setup native win32 win64 all clean
+.PHONY: run test setup native win32 win64 all dist clean
 
 run: setup native
 	@$(BUILD)/native/cli/vexilor-report
@@ -37,6 +37,14 @@ win32:
 win64:
 	@cmake -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
 	@cmake --build $(BUILD)/win64 -j $(JOBS)
+
+# The Windows release package: dist/vexilor-0.66-win32.zip (the i686 program, both drivers, read-me, checksums).
+dist: setup
+	@$(MAKE) win32
+	@$(MAKE) win64
+	@python3 scripts/make-dist.py dist/vexilor-0.66-win32.zip $(BUILD)/win32/app/release/vexilor.exe \
+	  $(BUILD)/win32/drivers/pcidebug/release/pcilibnt.sys $(BUILD)/win64/drivers/pcidebug/release/pcilibnt.sys \
+	  packaging/readme.txt
 
 clean:
 	rm -rf $(BUILD)

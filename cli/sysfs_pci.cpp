@@ -63,16 +63,16 @@ uint32_t SysfsPciBus::Read(void* context, uint32_t busDevFn, uint32_t offset, ui
   auto* self = static_cast<SysfsPciBus*>(context);
   auto it = self->devices_.find(static_cast<uint16_t>(busDevFn));
   if (it == self->devices_.end()) {
-    return self->buses_.count(busDevFn >> 8) ? PCIDEBUG_ERROR_NO_DEVICE : PCIDEBUG_ERROR_NO_BUS;
+    return self->buses_.count(busDevFn >> 8) ? ERROR_PCI_NO_DEVICE : ERROR_PCI_NO_BUS;
   }
   memset(out, 0, length);
   int fd = open(it->second.c_str(), O_RDONLY);
-  if (fd < 0) return PCIDEBUG_ERROR_NO_DEVICE;
+  if (fd < 0) return ERROR_PCI_NO_DEVICE;
   // The whole space, so that a short file is noticed whatever part is asked for.
   uint8_t space[256];
   ssize_t n = pread(fd, space, sizeof space, 0);
   close(fd);
-  if (n < 0) return PCIDEBUG_ERROR_NO_DEVICE;
+  if (n < 0) return ERROR_PCI_NO_DEVICE;
   if (n < 256 && !self->warned_ && self->warn != nullptr) {
     self->warned_ = true;
     char message[200];

@@ -7,6 +7,9 @@
 #include <stddef.h>
 #include <stdint.h>
 
+// The request codes IOCTL_*, the driver's errors ERROR_PCI_NO_BUS/NO_DEVICE and the buffer layouts.
+#include "hwaccess/pcidebug_wire.h"
+
 namespace vx {
 
 // AccessMode bits.
@@ -14,25 +17,6 @@ enum : uint32_t {
   ACCESS_VXD = 0x1,           // Windows 9x: the bus count comes from the PCI BIOS data
   ACCESS_NT_SERVICE = 0x2,    // Windows NT: teardown removes the PCIDebug service
   ACCESS_DIRECT_PORTS = 0x8,  // Windows 9x: port operations execute IN/OUT themselves
-};
-
-// PCIDebug device I/O control codes (device type 0x9C40, buffered).
-enum : uint32_t {
-  IOCTL_READ_PORT8 = 0x9C406400,
-  IOCTL_READ_PORT16 = 0x9C406404,
-  IOCTL_READ_PORT32 = 0x9C406408,
-  IOCTL_WRITE_PORT8 = 0x9C40A440,
-  IOCTL_WRITE_PORT16 = 0x9C40A444,
-  IOCTL_WRITE_PORT32 = 0x9C40A448,
-  IOCTL_READ_PCI_CONFIG = 0x9C406500,
-  IOCTL_WRITE_PCI_CONFIG = 0x9C40A540,
-  IOCTL_PCI_BIOS_INFO = 0x9C40658C,
-};
-
-// Errors that the PCIDebug driver reports of its own.
-enum : uint32_t {
-  ERROR_PCI_NO_BUS = 0xE0000001,
-  ERROR_PCI_NO_DEVICE = 0xE0000002,
 };
 
 // One device I/O control request to the PCIDebug driver. Returns 0 on success, else the error code

@@ -1,24 +1,17 @@
-/* The PCIDebug request handler and the recorded-machine bus. Plain C; compiles as C++ too. */
+/* The PCIDebug request handler. Plain C; compiles as C++ too. */
 #include "pcidebug.h"
 
-#define PCIDEBUG_MAX_INPUT (8u + PCIDEBUG_CONFIG_BYTES)
+#include "hwaccess/little_endian.h"
 
-static uint32_t LoadLe32(const uint8_t* p) {
-  return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
-}
-
-static void StoreLe(uint8_t* p, uint32_t value, uint32_t width) {
-  uint32_t i;
-  for (i = 0; i < width; ++i) p[i] = (uint8_t)(value >> (8 * i));
-}
+#define PCIDEBUG_MAX_INPUT (PCIDEBUG_CONFIG_REQUEST_BYTES + PCIDEBUG_CONFIG_BYTES)
 
 static uint32_t PortWidth(uint32_t code) {
   switch (code) {
-    case PCIDEBUG_READ_PORT8:
-    case PCIDEBUG_WRITE_PORT8:
+    case IOCTL_READ_PORT8:
+    case IOCTL_WRITE_PORT8:
       return 1;
-    case PCIDEBUG_READ_PORT16:
-    case PCIDEBUG_WRITE_PORT16:
+    case IOCTL_READ_PORT16:
+    case IOCTL_WRITE_PORT16:
       return 2;
     default:
       return 4;
@@ -39,31 +32,31 @@ uint32_t PciDebugHandleRequest(const PciDebugBus* bus, const PciDebugPorts* port
   for (i = 0; i < inLength; ++i) request[i] = ((const uint8_t*)in)[i];
 
   switch (code) {
-    case PCIDEBUG_READ_PORT8:
-    case PCIDEBUG_READ_PORT16:
-    case PCIDEBUG_READ_PORT32:
+    case IOCTL_READ_PORT8:
+    case IOCTL_READ_PORT16:
+    case IOCTL_READ_PORT32:
       width = PortWidth(code);
-      if (inLength != 4 || outLength != width) return PCIDEBUG_ERROR_INVALID_PARAMETER;
+      if (inLength != PCIDEBUG_PORT_REQUEST_BYTES || outLength != width) return PCIDEBUG_ERROR_INVALID_PARAMETER;
       if (ports == 0 || ports->in == 0) return PCIDEBUG_ERROR_NOT_SUPPORTED;
       StoreLe(output, ports->in(ports->context, LoadLe32(request) & 0xFFFFu, width), width);
       *returned = width;
       return PCIDEBUG_OK;
 
-    case PCIDEBUG_WRITE_PORT8:
-    case PCIDEBUG_WRITE_PORT16:
-    case PCIDEBUG_WRITE_PORT32: {
+    case IOCTL_WRITE_PORT8:
+    case IOCTL_WRITE_PORT16:
+    case IOCTL_WRITE_PORT32: {
       uint32_t value = 0;
       width = PortWidth(code);
-      if (inLength != 4 + width || outLength != 0) return PCIDEBUG_ERROR_INVALID_PARAMETER;
+      if (inLength != PCIDEBUG_PORT_REQUEST_BYTES + width || outLength != 0) return PCIDEBUG_ERROR_INVALID_PARAMETER;
       if (ports == 0 || ports->out == 0) return PCIDEBUG_ERROR_NOT_SUPPORTED;
-      for (i = 0; i < width; ++i) value |= (uint32_t)request[4 + i] << (8 * i);
+      for (i = 0; i < width; ++i) value |= (uint32_t)request[PCIDEBUG_PORT_REQUEST_BYTES + i] << (8 * i);
       ports->out(ports->context, LoadLe32(request) & 0xFFFFu, width, value);
       return PCIDEBUG_OK;
     }
 
-    case PCIDEBUG_READ_PCI_CONFIG: {
+    case IOCTL_READ_PCI_CONFIG: {
       uint32_t busDevFn, offset;
-      if (inLength != 8 || outLength == 0) return PCIDEBUG_ERROR_INVALID_PARAMETER;
+      if (inLength != PCIDEBUG_CONFIG_REQUEST_BYTES || outLength == 0) return PCIDEBUG_ERROR_INVALID_PARAMETER;
       busDevFn = LoadLe32(request) & 0xFFFFu;
       offset = LoadLe32(request + 4);
       if (offset >= PCIDEBUG_CONFIG_BYTES || outLength > PCIDEBUG_CONFIG_BYTES - offset)
@@ -77,128 +70,36 @@ uint32_t PciDebugHandleRequest(const PciDebugBus* bus, const PciDebugPorts* port
       return PCIDEBUG_OK;
     }
 
-    case PCIDEBUG_WRITE_PCI_CONFIG: {
+    case IOCTL_WRITE_PCI_CONFIG: {
       uint32_t busDevFn, offset, count;
-      if (inLength <= 8 || outLength != 0) return PCIDEBUG_ERROR_INVALID_PARAMETER;
+      if (inLength <= PCIDEBUG_CONFIG_REQUEST_BYTES || outLength != 0) return PCIDEBUG_ERROR_INVALID_PARAMETER;
       busDevFn = LoadLe32(request) & 0xFFFFu;
       offset = LoadLe32(request + 4);
-      count = inLength - 8;
+      count = inLength - PCIDEBUG_CONFIG_REQUEST_BYTES;
       if (offset >= PCIDEBUG_CONFIG_BYTES || count > PCIDEBUG_CONFIG_BYTES - offset)
         return PCIDEBUG_ERROR_INVALID_PARAMETER;
       if (bus == 0 || bus->write == 0) return PCIDEBUG_ERROR_NOT_SUPPORTED;
-      return bus->write(bus->context, busDevFn, offset, request + 8, count);
+      return bus->write(bus->context, busDevFn, offset, request + PCIDEBUG_CONFIG_REQUEST_BYTES, count);
     }
 
-    case PCIDEBUG_PCI_BIOS_INFO:
-      if (inLength != 0 || outLength != 12) return PCIDEBUG_ERROR_INVALID_PARAMETER;
+    case IOCTL_PCI_BIOS_INFO: {
+      uint32_t lastBus;
+      if (inLength != 0 || outLength != PCIDEBUG_BIOS_INFO_BYTES) return PCIDEBUG_ERROR_INVALID_PARAMETER;
       if (bus == 0 || bus->lastBus == 0) return PCIDEBUG_ERROR_NOT_SUPPORTED;
-      for (i = 0; i < 12; ++i) output[i] = 0;
-      output[0] = 1; /* the status and signature below are valid */
-      output[4] = (uint8_t)bus->lastBus(bus->context);
-      output[5] = 0; /* PCI BIOS present */
-      StoreLe(output + 8, PCIDEBUG_BIOS_SIGNATURE, 4);
-      *returned = 12;
+      lastBus = bus->lastBus(bus->context);
+      for (i = 0; i < PCIDEBUG_BIOS_INFO_BYTES; ++i) output[i] = 0;
+      output[PCIDEBUG_BIOS_TEST_FLAG] = 1; /* the status and signature below are valid */
+      if (lastBus == PCIDEBUG_NO_PCI_BUS) {
+        output[PCIDEBUG_BIOS_STATUS] = 1; /* no PCI BIOS: not even bus 0 answers */
+      } else {
+        output[PCIDEBUG_BIOS_LAST_BUS] = (uint8_t)lastBus;
+        StoreLe32(output + PCIDEBUG_BIOS_SIGNATURE_AT, PCIDEBUG_BIOS_SIGNATURE);
+      }
+      *returned = PCIDEBUG_BIOS_INFO_BYTES;
       return PCIDEBUG_OK;
+    }
 
     default:
       return PCIDEBUG_ERROR_INVALID_FUNCTION;
   }
-}
-
-/* ---- The recorded machine ---- */
-
-static int BusPresent(const PciDebugMachine* machine, uint32_t bus) {
-  return (machine->busPresent[(bus >> 3) & 31] >> (bus & 7)) & 1;
-}
-
-static void MarkBus(PciDebugMachine* machine, uint32_t bus) {
-  machine->busPresent[(bus >> 3) & 31] |= (uint8_t)(1u << (bus & 7));
-}
-
-void PciDebugMarkBuses(PciDebugMachine* machine) {
-  uint32_t i;
-  for (i = 0; i < 32; ++i) machine->busPresent[i] = 0;
-  MarkBus(machine, 0);
-  for (i = 0; i < machine->functionCount; ++i) {
-    const PciDebugFunction* f = &machine->functions[i];
-    uint32_t headerType = f->config[0x0E] & 0x7F;
-    MarkBus(machine, f->busDevFn >> 8);
-    if ((headerType == 1 || headerType == 2) && f->recorded > 0x19) MarkBus(machine, f->config[0x19]);
-  }
-}
-
-static PciDebugFunction* FindFunction(PciDebugMachine* machine, uint32_t busDevFn, uint32_t* status) {
-  uint32_t i;
-  for (i = 0; i < machine->functionCount; ++i) {
-    if (machine->functions[i].busDevFn == busDevFn) {
-      *status = PCIDEBUG_OK;
-      return &machine->functions[i];
-    }
-  }
-  *status = BusPresent(machine, busDevFn >> 8) ? PCIDEBUG_ERROR_NO_DEVICE : PCIDEBUG_ERROR_NO_BUS;
-  return 0;
-}
-
-static uint32_t MachineRead(void* context, uint32_t busDevFn, uint32_t offset, uint8_t* out, uint32_t length) {
-  uint32_t status, i;
-  PciDebugFunction* f = FindFunction((PciDebugMachine*)context, busDevFn, &status);
-  if (f == 0) return status;
-  for (i = 0; i < length; ++i) out[i] = offset + i < f->recorded ? f->config[offset + i] : 0;
-  return PCIDEBUG_OK;
-}
-
-static uint32_t MachineWrite(void* context, uint32_t busDevFn, uint32_t offset, const uint8_t* data,
-                             uint32_t length) {
-  uint32_t status, i;
-  PciDebugFunction* f = FindFunction((PciDebugMachine*)context, busDevFn, &status);
-  if (f == 0) return status;
-  for (i = 0; i < length; ++i) {
-    if (offset + i < f->recorded) f->config[offset + i] = data[i];
-  }
-  return PCIDEBUG_OK;
-}
-
-static uint32_t MachineLastBus(void* context) {
-  const PciDebugMachine* machine = (const PciDebugMachine*)context;
-  uint32_t bus = 255;
-  while (bus > 0 && !BusPresent(machine, bus)) --bus;
-  return bus;
-}
-
-static PciDebugPortByte* FindPort(PciDebugMachine* machine, uint32_t port) {
-  uint32_t i;
-  for (i = 0; i < machine->portCount; ++i) {
-    if (machine->ports[i].port == port) return &machine->ports[i];
-  }
-  return 0;
-}
-
-static uint32_t MachineIn(void* context, uint32_t port, uint32_t width) {
-  uint32_t value = 0, i;
-  for (i = 0; i < width; ++i) {
-    const PciDebugPortByte* b = FindPort((PciDebugMachine*)context, (port + i) & 0xFFFFu);
-    value |= (uint32_t)(b != 0 ? b->value : 0xFF) << (8 * i);
-  }
-  return value;
-}
-
-static void MachineOut(void* context, uint32_t port, uint32_t width, uint32_t value) {
-  uint32_t i;
-  for (i = 0; i < width; ++i) {
-    PciDebugPortByte* b = FindPort((PciDebugMachine*)context, (port + i) & 0xFFFFu);
-    if (b != 0) b->value = (uint8_t)(value >> (8 * i));
-  }
-}
-
-void PciDebugMachineBus(PciDebugMachine* machine, PciDebugBus* bus) {
-  bus->context = machine;
-  bus->read = MachineRead;
-  bus->write = MachineWrite;
-  bus->lastBus = MachineLastBus;
-}
-
-void PciDebugMachinePorts(PciDebugMachine* machine, PciDebugPorts* ports) {
-  ports->context = machine;
-  ports->in = MachineIn;
-  ports->out = MachineOut;
 }

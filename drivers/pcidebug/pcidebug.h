@@ -1,46 +1,28 @@
-/* The PCIDebug request handler: the driver side of the nine device I/O control requests, over a PCI bus
- * and an I/O port space. Written in plain C (it also compiles as C++) so that the same file goes into the
- * kernel-mode driver, the command-line front end and the tests. No allocation, no library calls beyond
- * what a kernel provides. */
+/* The PCIDebug request handler: the driver side of the nine device I/O control requests (their format is
+ * in hwaccess/pcidebug_wire.h), over a PCI bus and an I/O port space. Written in plain C (it also compiles
+ * as C++) so that the same file goes into the kernel-mode drivers, the command-line front end and the
+ * tests. No allocation, no library calls beyond what a kernel provides. */
 #ifndef VEXILOR_PCIDEBUG_H
 #define VEXILOR_PCIDEBUG_H
 
 #include <stdint.h>
 
+#include "hwaccess/pcidebug_wire.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
 
-/* Request codes: device type 0x9C40, buffered. */
-#define PCIDEBUG_READ_PORT8 0x9C406400u
-#define PCIDEBUG_READ_PORT16 0x9C406404u
-#define PCIDEBUG_READ_PORT32 0x9C406408u
-#define PCIDEBUG_WRITE_PORT8 0x9C40A440u
-#define PCIDEBUG_WRITE_PORT16 0x9C40A444u
-#define PCIDEBUG_WRITE_PORT32 0x9C40A448u
-#define PCIDEBUG_READ_PCI_CONFIG 0x9C406500u
-#define PCIDEBUG_WRITE_PCI_CONFIG 0x9C40A540u
-#define PCIDEBUG_PCI_BIOS_INFO 0x9C40658Cu
-
-/* Results: 0 or a Win32 error code (the kernel driver turns them into NTSTATUS values that come back to
- * the caller as these same last-error values). */
-#define PCIDEBUG_OK 0u
-#define PCIDEBUG_ERROR_INVALID_FUNCTION 1u    /* unknown request code */
-#define PCIDEBUG_ERROR_NOT_SUPPORTED 50u      /* no port space, or a bus that cannot be written */
-#define PCIDEBUG_ERROR_INVALID_PARAMETER 87u  /* a wrong length, a null buffer, a register past 0xFF */
-#define PCIDEBUG_ERROR_NO_BUS 0xE0000001u     /* the addressed bus does not exist */
-#define PCIDEBUG_ERROR_NO_DEVICE 0xE0000002u  /* the addressed device (function) does not exist */
-
-#define PCIDEBUG_CONFIG_BYTES 256u
-#define PCIDEBUG_BIOS_SIGNATURE 0x20494350u /* "PCI " in memory */
+/* What lastBus answers when not even bus 0 exists. */
+#define PCIDEBUG_NO_PCI_BUS 0xFFFFFFFFu
 
 /* A PCI bus. busDevFn: bus in bits 15-8, device in 7-3, function in 2-0. offset + length <= 256. Both
- * return 0, PCIDEBUG_ERROR_NO_BUS or PCIDEBUG_ERROR_NO_DEVICE. */
+ * return 0, ERROR_PCI_NO_BUS or ERROR_PCI_NO_DEVICE. */
 typedef struct PciDebugBus {
   void* context;
   uint32_t (*read)(void* context, uint32_t busDevFn, uint32_t offset, uint8_t* out, uint32_t length);
   uint32_t (*write)(void* context, uint32_t busDevFn, uint32_t offset, const uint8_t* data, uint32_t length);
-  uint32_t (*lastBus)(void* context); /* number of the highest bus */
+  uint32_t (*lastBus)(void* context); /* number of the highest bus, PCIDEBUG_NO_PCI_BUS when none */
 } PciDebugBus;
 
 /* An I/O port space; width is 1, 2 or 4 bytes. */

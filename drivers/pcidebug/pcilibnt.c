@@ -1,41 +1,77 @@
-/* pcilibnt.sys for the tests and demonstrations: the PCIDebug device ("\Device\PciDebug", reached from
- * programs as "\\.\PciDebug") answering its requests from a recorded machine compiled in at build time.
- * It reads no real hardware. */
+/* pcilibnt.sys: the PCIDebug device "\Device\PciDebug", reached from programs as "\\.\PciDebug", for
+ * Windows NT 4.0 and later. This file is the kernel side that every pcilibnt.sys shares: the device, who
+ * may open it, and the dispatch of requests to the request handler. What answers them comes from the
+ * back end it is linked with: the HAL in the real driver (pcilibnt_hal.c, read only), a recorded machine
+ * in the test drivers (pcilibnt_recorded.c). The decisions themselves live in pcilibnt_rules.c. */
 #include <ntddk.h>
 
-#include "pcidebug.h"
+#include "pcilibnt_rules.h"
 
-/* The recorded machine, generated from an lspci file. */
-extern PciDebugMachine g_recordedMachine;
+#ifdef _WIN64
+/* Every 64-bit Windows can put a descriptor on a device object (ntifs.h calls, Windows 2000 on). */
+NTSYSAPI NTSTATUS NTAPI ZwSetSecurityObject(HANDLE handle, SECURITY_INFORMATION information,
+                                            PSECURITY_DESCRIPTOR descriptor);
+NTKERNELAPI NTSTATUS NTAPI ObOpenObjectByPointer(PVOID object, ULONG attributes, PACCESS_STATE state,
+                                                 ACCESS_MASK access, POBJECT_TYPE type, KPROCESSOR_MODE mode,
+                                                 PHANDLE handle);
+#endif
 
-static PciDebugBus g_bus;
-static PciDebugPorts g_ports;
+static PciLibNtBackend g_backend;
+static PciLibNtDescriptor g_descriptor;
 
-static NTSTATUS ToNtStatus(uint32_t result) {
-  switch (result) {
-    case PCIDEBUG_OK:
-      return STATUS_SUCCESS;
-    case PCIDEBUG_ERROR_INVALID_PARAMETER:
-      return STATUS_INVALID_PARAMETER; /* the caller sees 87 */
-    case PCIDEBUG_ERROR_NOT_SUPPORTED:
-      return STATUS_NOT_SUPPORTED; /* 50 */
-    case PCIDEBUG_ERROR_INVALID_FUNCTION:
-      return STATUS_INVALID_DEVICE_REQUEST; /* 1 */
-    default:
-      return (NTSTATUS)result; /* ERROR_PCI_NO_BUS / NO_DEVICE: customer codes, passed through unchanged */
-  }
-}
-
-static NTSTATUS Complete(PIRP irp, NTSTATUS status, ULONG_PTR information) {
+static NTSTATUS Complete(PIRP irp, uint32_t answer, ULONG_PTR information) {
+  NTSTATUS status = (NTSTATUS)PciLibNtStatus(answer);
   irp->IoStatus.Status = status;
-  irp->IoStatus.Information = information;
+  irp->IoStatus.Information = answer == PCIDEBUG_OK ? information : 0;
   IoCompleteRequest(irp, IO_NO_INCREMENT);
   return status;
 }
 
-static NTSTATUS NTAPI DispatchCreateClose(PDEVICE_OBJECT device, PIRP irp) {
+/* The system's access check of the opener against the device's descriptor. NT 4.0 has no call that puts
+ * a descriptor on a device object, so every open is checked here, on every system. */
+static int CheckOpener(void* context, const PciLibNtDescriptor* descriptor, uint32_t access) {
+  PACCESS_STATE state = (PACCESS_STATE)context;
+  GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
+  PPRIVILEGE_SET privileges = NULL;
+  ACCESS_MASK granted = 0;
+  NTSTATUS status = STATUS_ACCESS_DENIED;
+  BOOLEAN allowed;
+  SeLockSubjectContext(&state->SubjectSecurityContext);
+  allowed = SeAccessCheck((PSECURITY_DESCRIPTOR)descriptor->words, &state->SubjectSecurityContext, TRUE, access, 0,
+                          &privileges, &mapping, UserMode, &granted, &status);
+  SeUnlockSubjectContext(&state->SubjectSecurityContext);
+  return allowed && NT_SUCCESS(status) && (granted & access) == access;
+}
+
+/* On 64-bit Windows the device object itself carries the descriptor, so the object manager refuses other
+ * users before the open reaches the driver; the check in DispatchCreate stays (it is all that NT 4.0 has).
+ * Nothing else depends on it succeeding. */
+static void ProtectDevice(PDEVICE_OBJECT device) {
+#ifdef _WIN64
+  HANDLE handle;
+  if (NT_SUCCESS(ObOpenObjectByPointer(device, OBJ_KERNEL_HANDLE, NULL, WRITE_DAC, NULL, KernelMode, &handle))) {
+    ZwSetSecurityObject(handle, DACL_SECURITY_INFORMATION, (PSECURITY_DESCRIPTOR)g_descriptor.words);
+    ZwClose(handle);
+  }
+#else
   (void)device;
-  return Complete(irp, STATUS_SUCCESS, 0);
+#endif
+}
+
+static NTSTATUS NTAPI DispatchCreate(PDEVICE_OBJECT device, PIRP irp) {
+  PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
+  PIO_SECURITY_CONTEXT security = stack->Parameters.Create.SecurityContext;
+  PACCESS_STATE state = security != NULL ? security->AccessState : NULL;
+  (void)device;
+  return Complete(irp,
+                  PciLibNtAdmitOpen(irp->RequestorMode == KernelMode, security != NULL ? security->DesiredAccess : 0,
+                                    &g_descriptor, state != NULL ? CheckOpener : NULL, state),
+                  0);
+}
+
+static NTSTATUS NTAPI DispatchClose(PDEVICE_OBJECT device, PIRP irp) {
+  (void)device;
+  return Complete(irp, PCIDEBUG_OK, 0);
 }
 
 static NTSTATUS NTAPI DispatchControl(PDEVICE_OBJECT device, PIRP irp) {
@@ -43,13 +79,11 @@ static NTSTATUS NTAPI DispatchControl(PDEVICE_OBJECT device, PIRP irp) {
   ULONG code = stack->Parameters.DeviceIoControl.IoControlCode;
   ULONG inLength = stack->Parameters.DeviceIoControl.InputBufferLength;
   ULONG outLength = stack->Parameters.DeviceIoControl.OutputBufferLength;
-  void* buffer = irp->AssociatedIrp.SystemBuffer; /* METHOD_BUFFERED: input and output share it */
+  void* buffer = irp->AssociatedIrp.SystemBuffer; /* buffered: input and output share it */
   uint32_t returned = 0;
-  uint32_t result;
+  uint32_t answer = PciLibNtDispatch(&g_backend, code, buffer, inLength, outLength, &returned);
   (void)device;
-  if ((code & 3) != METHOD_BUFFERED) return Complete(irp, STATUS_INVALID_DEVICE_REQUEST, 0);
-  result = PciDebugHandleRequest(&g_bus, &g_ports, code, buffer, inLength, buffer, outLength, &returned);
-  return Complete(irp, ToNtStatus(result), result == PCIDEBUG_OK ? returned : 0);
+  return Complete(irp, answer, returned);
 }
 
 static void NTAPI DriverUnload(PDRIVER_OBJECT driver) {
@@ -65,8 +99,8 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) 
   NTSTATUS status;
   (void)registryPath;
 
-  PciDebugMachineBus(&g_recordedMachine, &g_bus);
-  PciDebugMachinePorts(&g_recordedMachine, &g_ports);
+  PciLibNtAttachBackend(&g_backend);
+  PciLibNtBuildDescriptor(&g_descriptor);
 
 #ifdef PCILIBNT_NO_DEVICE
   /* The faulty build for the tests: the service starts (and can be stopped) but no device or DOS name
@@ -76,17 +110,20 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) 
 #endif
 
   RtlInitUnicodeString(&name, L"\\Device\\PciDebug");
-  status = IoCreateDevice(driver, 0, &name, 40000 /* device type of the requests */, 0, FALSE, &device);
+  /* FILE_DEVICE_SECURE_OPEN: opens of names below the device ("\\.\PciDebug\x") are checked like opens
+   * of the device itself (systems before NT 4.0 SP5 ignore it; the create check covers them). */
+  status = IoCreateDevice(driver, 0, &name, PCIDEBUG_DEVICE_TYPE, FILE_DEVICE_SECURE_OPEN, FALSE, &device);
   if (!NT_SUCCESS(status)) return status;
   device->Flags |= DO_BUFFERED_IO;
+  ProtectDevice(device);
   RtlInitUnicodeString(&link, L"\\DosDevices\\PciDebug");
   status = IoCreateSymbolicLink(&link, &name);
   if (!NT_SUCCESS(status)) {
     IoDeleteDevice(device);
     return status;
   }
-  driver->MajorFunction[IRP_MJ_CREATE] = DispatchCreateClose;
-  driver->MajorFunction[IRP_MJ_CLOSE] = DispatchCreateClose;
+  driver->MajorFunction[IRP_MJ_CREATE] = DispatchCreate;
+  driver->MajorFunction[IRP_MJ_CLOSE] = DispatchClose;
   driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = DispatchControl;
   driver->DriverUnload = DriverUnload;
   device->Flags &= ~DO_DEVICE_INITIALIZING;

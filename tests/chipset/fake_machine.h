@@ -41,16 +41,16 @@ class FakeDriver final : public vx::DriverTransport {
   uint32_t lastPort = 0;
 
   uint32_t Control(uint32_t code, const void* in, uint32_t inLength, void* out, uint32_t outLength) override {
-    if (code == vx::IOCTL_READ_PCI_CONFIG && inLength == 8) {
+    if (code == IOCTL_READ_PCI_CONFIG && inLength == 8) {
       ++configRequests;
       uint32_t args[2];
       memcpy(args, in, sizeof args);
       auto it = functions.find(static_cast<uint16_t>(args[0]));
-      if (it == functions.end()) return vx::ERROR_PCI_NO_DEVICE;
+      if (it == functions.end()) return ERROR_PCI_NO_DEVICE;
       for (uint32_t i = 0; i < outLength; ++i) static_cast<uint8_t*>(out)[i] = it->second.bytes[(args[1] + i) & 0xFF];
       return 0;
     }
-    if (code == vx::IOCTL_READ_PORT32 && inLength == 4 && outLength == 4) {
+    if (code == IOCTL_READ_PORT32 && inLength == 4 && outLength == 4) {
       ++portRequests;
       memcpy(&lastPort, in, 4);
       auto it = ports.find(lastPort & 0xFFFF);

@@ -88,9 +88,9 @@ int RunWithDriver(const char* machinePath, bool leftover) {
       for (uint32_t f = 0; f < 8; ++f) {
         uint32_t in[2] = {vx::BusDevFn(b, d, f), 0x08};
         snprintf(what, sizeof what, "%02x:%02x.%u register 08", b, d, f);
-        Compare(driver, native, vx::IOCTL_READ_PCI_CONFIG, in, 8, 4, what);
+        Compare(driver, native, IOCTL_READ_PCI_CONFIG, in, 8, 4, what);
         uint8_t probe[4];
-        if (f == 0 && native.Control(vx::IOCTL_READ_PCI_CONFIG, in, 8, probe, 4) != 0) break;
+        if (f == 0 && native.Control(IOCTL_READ_PCI_CONFIG, in, 8, probe, 4) != 0) break;
       }
     }
   }
@@ -124,7 +124,7 @@ int RunWithDriver(const char* machinePath, bool leftover) {
   }
   Check(vx::CountPciBuses(access) == vx::CountPciBuses(local), "CountPciBuses");
   uint8_t bios[12];
-  Compare(driver, native, vx::IOCTL_PCI_BIOS_INFO, nullptr, 0, 12, "PCI BIOS data");
+  Compare(driver, native, IOCTL_PCI_BIOS_INFO, nullptr, 0, 12, "PCI BIOS data");
   Check(vx::PciDriverBiosInfo(access, bios) == 0 && memcmp(bios + 8, "PCI ", 4) == 0, "PCI BIOS signature");
   for (uint32_t i = 0; i < machine.machine.portCount; ++i) {
     uint32_t port = machine.portBytes[i].port;
@@ -133,15 +133,15 @@ int RunWithDriver(const char* machinePath, bool leftover) {
   Check(vx::PortRead32(access, 0xFFF0) == 0xFFFFFFFFu, "an unrecorded port reads all ones");
   // Requests of wrong lengths and unknown codes get the same errors through the kernel.
   uint8_t in[16] = {0};
-  Compare(driver, native, vx::IOCTL_READ_PCI_CONFIG, in, 7, 4, "7 input bytes");
-  Compare(driver, native, vx::IOCTL_READ_PCI_CONFIG, in, 8, 0, "no output");
-  Compare(driver, native, vx::IOCTL_READ_PORT16, in, 4, 4, "port read of the wrong width");
-  Compare(driver, native, vx::IOCTL_PCI_BIOS_INFO, nullptr, 0, 8, "short BIOS data");
+  Compare(driver, native, IOCTL_READ_PCI_CONFIG, in, 7, 4, "7 input bytes");
+  Compare(driver, native, IOCTL_READ_PCI_CONFIG, in, 8, 0, "no output");
+  Compare(driver, native, IOCTL_READ_PORT16, in, 4, 4, "port read of the wrong width");
+  Compare(driver, native, IOCTL_PCI_BIOS_INFO, nullptr, 0, 8, "short BIOS data");
   Compare(driver, native, 0x9C406504, in, 8, 4, "unknown code");
-  uint32_t status = driver.Control(vx::IOCTL_READ_PCI_CONFIG, in, 7, in, 4);
+  uint32_t status = driver.Control(IOCTL_READ_PCI_CONFIG, in, 7, in, 4);
   Check(status == ERROR_INVALID_PARAMETER, "a wrong length gives %u", status);
   uint32_t absent[2] = {vx::BusDevFn(0xFE, 0, 0), 0};
-  Check(driver.Control(vx::IOCTL_READ_PCI_CONFIG, absent, 8, in, 4) == vx::ERROR_PCI_NO_BUS, "ERROR_PCI_NO_BUS");
+  Check(driver.Control(IOCTL_READ_PCI_CONFIG, absent, 8, in, 4) == ERROR_PCI_NO_BUS, "ERROR_PCI_NO_BUS");
 
   vx::CloseAccessDriver(access, system);
   Check(WaitServiceGone("PCIDebug"), "the PCIDebug service is still registered after CloseAccessDriver");

@@ -52,9 +52,9 @@ TEST(SysfsBus, ReadsConfigFilesAndTellsAbsentBusesFromAbsentDevices) {
   EXPECT_NE(g_warnings[0].find("only the first 64 bytes"), std::string::npos);
 
   uint8_t v[4];
-  EXPECT_EQ(vx::PciDriverConfigRead(access, vx::BusDevFn(0, 1, 0), 0, v, 4), vx::ERROR_PCI_NO_DEVICE);
-  EXPECT_EQ(vx::PciDriverConfigRead(access, vx::BusDevFn(3, 0, 0), 0, v, 4), vx::ERROR_PCI_NO_DEVICE);  // empty bus
-  EXPECT_EQ(vx::PciDriverConfigRead(access, vx::BusDevFn(1, 0, 0), 0, v, 4), vx::ERROR_PCI_NO_BUS);
+  EXPECT_EQ(vx::PciDriverConfigRead(access, vx::BusDevFn(0, 1, 0), 0, v, 4), ERROR_PCI_NO_DEVICE);
+  EXPECT_EQ(vx::PciDriverConfigRead(access, vx::BusDevFn(3, 0, 0), 0, v, 4), ERROR_PCI_NO_DEVICE);  // empty bus
+  EXPECT_EQ(vx::PciDriverConfigRead(access, vx::BusDevFn(1, 0, 0), 0, v, 4), ERROR_PCI_NO_BUS);
   EXPECT_EQ(vx::CountPciBuses(access), 1);
   uint8_t bios[12];
   ASSERT_EQ(vx::PciDriverBiosInfo(access, bios), 0u);

@@ -5,6 +5,7 @@
 #   wine-driver-test.sh WORKDIR CLIENT.EXE DRIVER.SYS MACHINE.TXT   with the driver; then again with a stale
 #                                                                    "PCIDebug" service left registered
 #   wine-driver-test.sh WORKDIR CLIENT.EXE --no-driver               without any driver file
+#   wine-driver-test.sh WORKDIR CLIENT.EXE --real DRIVER.SYS         the real driver beside the client
 # Exit status: the client's; 77 (skipped) when the Windows build or Wine is missing.
 set -uo pipefail
 work=$1 client=$2
@@ -31,6 +32,10 @@ trap '"$wineserver" -k >/dev/null 2>&1; "$wineserver" -w >/dev/null 2>&1; rm -rf
 status=0
 if [ "${1:-}" = "--no-driver" ]; then
   (cd "$run" && timeout 240 "$wine" client.exe --no-driver) || status=$?
+elif [ "${1:-}" = "--real" ]; then
+  if [ ! -f "$2" ]; then echo "wine-driver-test.sh: $2 is missing (make win64); skipped" >&2; exit 77; fi
+  cp "$2" "$run/pcilibnt.sys"
+  (cd "$run" && timeout 240 "$wine" client.exe) || status=$?
 else
   cp "$1" "$run/pcilibnt.sys"
   machine=$(winpath "$(cd "$(dirname "$2")" && pwd)/$(basename "$2")")

@@ -128,9 +128,9 @@ TEST(DriverRequests, HandlerChecksEveryLength) {
       {0x9C406500, {0x00, 0x00, 0, 0, 0x00, 0, 0}, 4, kInvalid, {}},     // 7 input bytes
       {0x9C406500, {0x00, 0x00, 0, 0, 0x00, 0, 0, 0, 0}, 4, kInvalid, {}},
       {0x9C406500, {0x00, 0x00, 0, 0, 0x00, 0, 0, 0}, 0, kInvalid, {}},
-      {0x9C406500, {0x00, 0x02, 0, 0, 0x00, 0, 0, 0}, 4, PCIDEBUG_ERROR_NO_BUS, {}},
-      {0x9C406500, {0x10, 0x00, 0, 0, 0x00, 0, 0, 0}, 4, PCIDEBUG_ERROR_NO_DEVICE, {}},  // 00:02.0
-      {0x9C406500, {0x3C, 0x00, 0, 0, 0x00, 0, 0, 0}, 4, PCIDEBUG_ERROR_NO_DEVICE, {}},  // 00:07.4
+      {0x9C406500, {0x00, 0x02, 0, 0, 0x00, 0, 0, 0}, 4, ERROR_PCI_NO_BUS, {}},
+      {0x9C406500, {0x10, 0x00, 0, 0, 0x00, 0, 0, 0}, 4, ERROR_PCI_NO_DEVICE, {}},  // 00:02.0
+      {0x9C406500, {0x3C, 0x00, 0, 0, 0x00, 0, 0, 0}, 4, ERROR_PCI_NO_DEVICE, {}},  // 00:07.4
       {0x9C406500, {0x00, 0x01, 0, 0, 0x00, 0, 0, 0}, 2, 0, {0x2B, 0x10}},                // 01:00.0
       {0x9C406400, {0x00, 0x00, 0, 0}, 1, 0, {0x10}},
       {0x9C406408, {0x00, 0x00, 0xFF, 0xFF}, 4, 0, {0x10, 0, 0, 0}},  // the driver uses the low 16 bits

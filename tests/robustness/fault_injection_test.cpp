@@ -28,9 +28,9 @@ class FaultyTransport final : public vx::DriverTransport {
       case kOnlyBus: {
         // Configuration requests carry BusDevFn in their first dword, the bus in bits 15-8.
         uint32_t busDevFn = 0;
-        if ((code == vx::IOCTL_READ_PCI_CONFIG || code == vx::IOCTL_WRITE_PCI_CONFIG) && inLength >= 4)
+        if ((code == IOCTL_READ_PCI_CONFIG || code == IOCTL_WRITE_PCI_CONFIG) && inLength >= 4)
           memcpy(&busDevFn, in, 4);
-        fail = (code == vx::IOCTL_READ_PCI_CONFIG || code == vx::IOCTL_WRITE_PCI_CONFIG) &&
+        fail = (code == IOCTL_READ_PCI_CONFIG || code == IOCTL_WRITE_PCI_CONFIG) &&
                ((busDevFn >> 8) & 0xFF) == parameter_;
         break;
       }
@@ -109,7 +109,7 @@ TEST(FaultInjection, EveryModeOnEveryMachine) {
       {FaultyTransport::kAfterCount, 0, "after 0"},       {FaultyTransport::kAfterCount, 10, "after 10"},
       {FaultyTransport::kAfterCount, 100, "after 100"},   {FaultyTransport::kAfterCount, 100000, "never"},
   };
-  const uint32_t errors[] = {vx::ERROR_PCI_NO_BUS, vx::ERROR_PCI_NO_DEVICE, 31 /* ERROR_GEN_FAILURE */};
+  const uint32_t errors[] = {ERROR_PCI_NO_BUS, ERROR_PCI_NO_DEVICE, 31 /* ERROR_GEN_FAILURE */};
   auto names = vxtest::RecordedMachineNames();
   ASSERT_FALSE(names.empty());
   for (const std::string& name : names) {

@@ -43,12 +43,12 @@ class FakePciDriver : public vx::DriverTransport {
   }
 
   uint32_t Control(uint32_t code, const void* in, uint32_t inLength, void* out, uint32_t outLength) override {
-    if (code != vx::IOCTL_READ_PCI_CONFIG || inLength != 8 || outLength != 4) return 1;  // ERROR_INVALID_FUNCTION
+    if (code != IOCTL_READ_PCI_CONFIG || inLength != 8 || outLength != 4) return 1;  // ERROR_INVALID_FUNCTION
     ++configReads;
     uint32_t request[2];
     memcpy(request, in, sizeof request);
     auto it = functions.find(static_cast<uint16_t>(request[0]));
-    if (it == functions.end() || request[1] > 252) return vx::ERROR_PCI_NO_DEVICE;
+    if (it == functions.end() || request[1] > 252) return ERROR_PCI_NO_DEVICE;
     memcpy(out, it->second.data() + request[1], 4);
     return 0;
   }
