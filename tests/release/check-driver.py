@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """check-driver.py DRIVER i686|x86_64: a pcilibnt.sys that may ship. The PE header of a kernel image of that
-architecture (native subsystem; on i686 also subsystem and OS version 4.0 and no loader flags, for NT 4.0),
-no time stamp (the package is reproducible), a valid PE checksum (the kernel refuses a driver image whose
-checksum does not match), nothing exported, the real driver's version resource, and no recorded machine:
-a test driver names the machine it simulates in its version resource, and that text must not be there.
+architecture (native subsystem, base relocations; on i686 also subsystem and OS version 4.0 and no loader
+flags, for NT 4.0), no time stamp (the package is reproducible), a valid PE checksum (the kernel refuses a
+driver image whose checksum does not match), nothing exported, the real driver's version resource, and no
+recorded machine: a test driver names the machine it simulates in its version resource, and that text must
+not be there.
 Prints what is wrong and exits 1; exits 77 (skipped) when the file is missing."""
 import struct
 import sys
@@ -53,6 +54,7 @@ def problems(data, arch):
     if data[pe:pe + 4] != b"PE\0\0":
         return ["not a PE image"]
     machine, _, timestamp = struct.unpack_from("<HHI", data, pe + 4)
+    characteristics = struct.unpack_from("<H", data, pe + 22)[0]
     opt = pe + 24
     magic = struct.unpack_from("<H", data, opt)[0]
     want_machine, want_magic = (0x14C, 0x10B) if arch == "i686" else (0x8664, 0x20B)
@@ -65,6 +67,7 @@ def problems(data, arch):
     checksum, subsystem, dll_flags = struct.unpack_from("<IHH", data, checksum_at)
     directories = opt + (96 if magic == 0x10B else 112)
     export_rva, export_size = struct.unpack_from("<II", data, directories)
+    relocations_size = struct.unpack_from("<I", data, directories + 5 * 8 + 4)[0]
     if subsystem != 1:
         found.append("subsystem %d, not native (1)" % subsystem)
     if arch == "i686":
@@ -73,6 +76,8 @@ def problems(data, arch):
                          % (major_os, minor_os, major_sub, minor_sub))
         if dll_flags != 0:
             found.append("DllCharacteristics %04x: NT 4.0 knows no loader flags" % dll_flags)
+    if characteristics & 1 or relocations_size == 0:
+        found.append("no base relocations: the kernel loads a driver wherever there is room and must relocate it")
     if timestamp != 0:
         found.append("time stamp %08x: two builds would differ" % timestamp)
     computed = pe_checksum(data, checksum_at)
