@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "fake_machine.h"
+#include "machine_fixture.h"
 
 namespace {
 

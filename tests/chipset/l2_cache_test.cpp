@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "fake_machine.h"
+#include "machine_fixture.h"
 
 namespace {
 

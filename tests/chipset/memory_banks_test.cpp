@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "fake_machine.h"
+#include "machine_fixture.h"
 
 namespace {
 
