@@ -25,6 +25,15 @@ struct BoundaryWalk {
   }
 };
 
+// The 440 family's DRAM row boundary registers: eight cumulative boundaries in 8 MB steps from `first` on.
+void EightRowsOf8MB(const uint8_t* image, uint32_t first, uint16_t* rows) {
+  BoundaryWalk walk;
+  for (int r = 0; r < kRowCount; ++r) {
+    uint32_t steps;
+    if (walk.Next(ImageByte(image, first + r), &steps)) rows[r] = Entry(steps * 64);
+  }
+}
+
 // Latency fields of the VIA chipsets: the field plus one, except that 3 means none.
 int ViaLatency(uint8_t field) { return field == 3 ? 0 : field + 1; }
 
@@ -111,11 +120,7 @@ void DecodeMemory430TX(PageModel& page, const uint8_t* image, const MemoryRegist
 // stands for all rows.
 void DecodeMemory440FX(PageModel& page, const uint8_t* image, const MemoryRegisters& regs) {
   uint16_t rows[kRowCount] = {};
-  BoundaryWalk walk;
-  for (int r = 0; r < 8; ++r) {
-    uint32_t steps;
-    if (walk.Next(ImageByte(image, 0x60 + r), &steps)) rows[r] = Entry(steps * 64);
-  }
+  EightRowsOf8MB(image, 0x60, rows);
   uint8_t field = ImageByte(image, 0x55) & 3;
   int type = field, latency = 0;
   if (regs.lxRules) {
@@ -137,11 +142,7 @@ void DecodeMemory440FX(PageModel& page, const uint8_t* image, const MemoryRegist
 // CAS latency in bit 2 of the SDRAM control register (base + 2).
 void DecodeMemory440BX(PageModel& page, const uint8_t* image, const MemoryRegisters& regs) {
   uint16_t rows[kRowCount] = {};
-  BoundaryWalk walk;
-  for (int r = 0; r < 8; ++r) {
-    uint32_t steps;
-    if (walk.Next(ImageByte(image, regs.first + r), &steps)) rows[r] = Entry(steps * 64);
-  }
+  EightRowsOf8MB(image, regs.first, rows);
   int type = ((ImageByte(image, regs.dramControl) >> 3) & 3) + 1;
   int latency = ImageByte(image, regs.sdramControl + 2) & 0x04 ? 2 : 3;
   ShowMemoryBanks(page, type, rows, latency);
