@@ -35,9 +35,9 @@ void WriteChipsetSection(PageContext& context, const PageModel& page) {
   field(" Device ID", kMbHostDevice);
   field(" Revision", kMbHostRevision);
   field(" Stepping", kMbStepping);
-  // The cache line carries the label's caption ("L2Cache", or "L3Cache" on a K6-III).
+  // The cache line carries the label's caption ("L2Cache", or "L3Cache" on a K6-III) padded to 11.
   Text<128> label;
-  label.Format(" %s", ReadBack(page, kMbL2Label).c_str());
+  label.Format(" %-11s ", ReadBack(page, kMbL2Label).c_str());
   field(label.c_str(), kMbL2Field);
   field(" TotalMemory", kMbMemoryTotal);
   field("   Bank0", kMbBank0);
