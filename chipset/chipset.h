@@ -6,6 +6,7 @@
 
 #include <stdint.h>
 
+#include "hwaccess/little_endian.h"
 #include "report/page_model.h"
 #include "report/pages.h"
 
@@ -45,10 +46,13 @@ struct ConfigImage {
 // to the start of the function's space instead of reading behind the image.
 inline uint8_t ImageByte(const uint8_t* image, uint32_t reg) { return image[reg & 0xFF]; }
 inline uint16_t ImageWord(const uint8_t* image, uint32_t reg) {
-  return static_cast<uint16_t>(ImageByte(image, reg) | ImageByte(image, reg + 1) << 8);
+  const uint8_t bytes[2] = {ImageByte(image, reg), ImageByte(image, reg + 1)};
+  return LoadLe16(bytes);
 }
 inline uint32_t ImageDword(const uint8_t* image, uint32_t reg) {
-  return static_cast<uint32_t>(ImageWord(image, reg)) | static_cast<uint32_t>(ImageWord(image, reg + 2)) << 16;
+  const uint8_t bytes[4] = {ImageByte(image, reg), ImageByte(image, reg + 1), ImageByte(image, reg + 2),
+                            ImageByte(image, reg + 3)};
+  return LoadLe32(bytes);
 }
 
 // ---- Memory banks -----------------------------------------------------------------------------------
@@ -72,75 +76,86 @@ constexpr int kRowCount = 8;
 // Bank fields 1077-1080 and the total line 1084.
 void ShowMemoryBanks(PageModel& page, int type, const uint16_t* rows, int latency);
 
-void DecodeMemory430FX(PageModel& page, const uint8_t* image, uint32_t firstBoundary, int paired);
-void DecodeMemory430TX(PageModel& page, const uint8_t* image, uint32_t firstBoundary);
-void DecodeMemory440FX(PageModel& page, const uint8_t* image, int lxRules);
-void DecodeMemory440BX(PageModel& page, const uint8_t* image, uint32_t dramControl, uint32_t firstBoundary,
-                       uint32_t sdramControlBase);
-void DecodeMemory810(PageModel& page, const uint8_t* image);
-void DecodeMemory820(PageModel& page, const uint8_t* image);
-void DecodeMemory840(PageModel& page, const uint8_t* image);
-void DecodeMemoryAmd751(PageModel& page, const uint8_t* image, uint32_t base);
-void DecodeMemoryViaVp(PageModel& page, const uint8_t* image, uint32_t base);
-void DecodeMemoryViaPro(PageModel& page, const uint8_t* image, uint32_t base);
-void DecodeMemoryAli(PageModel& page, const uint8_t* image, uint32_t firstRow, int plusOne);
-void DecodeMemorySis5597(PageModel& page, const uint8_t* image, uint32_t firstBank);
-void DecodeMemorySis530(PageModel& page, const uint8_t* image, uint32_t firstBank);
+// The register arguments of a memory decoder, by name. Each decoder reads the ones its comment names; a
+// host bridge row sets them with the With... builders, e.g. MemoryRegisters().WithFirst(0x60).
+struct MemoryRegisters {
+  uint8_t first = 0;         // first boundary, row or bank register; the VIA and AMD-751 decoders' base
+  uint8_t dramControl = 0;   // 440BX family: DRAM control (type in bits 4:3)
+  uint8_t sdramControl = 0;  // 440BX family: SDRAM control base (CAS latency in bit 2 of base + 2)
+  bool pairedRows = false;   // 430FX/HX: one boundary per bank, both sides alike
+  bool lxRules = false;      // 440LX/EX: its own DRAM type encodings
+  bool plusOne = false;      // ALi M1541 and later: each row one megabyte more than its difference
 
-// A memory decoder as a host bridge table names it, with its register arguments.
-enum MemoryDecoder : uint8_t {
-  kNoMemoryDecoder,
-  kMemory430FX,   // a = first boundary register, b = rows paired (1) or single (0)
-  kMemory430TX,   // a = first boundary register
-  kMemory440FX,   // b = FX rules (0) or LX rules (1)
-  kMemory440BX,   // a = DRAM control, b = first boundary, c = SDRAM control base
-  kMemory810,
-  kMemory820,
-  kMemory840,
-  kMemoryAmd751,  // a = base
-  kMemoryViaVp,   // a = base
-  kMemoryViaPro,  // a = base
-  kMemoryAli,     // a = first row register, b = plus one (1) or plain (0)
-  kMemorySis5597, // a = first bank register
-  kMemorySis530,  // a = first bank register
+  constexpr MemoryRegisters WithFirst(uint8_t reg) const { MemoryRegisters r = *this; r.first = reg; return r; }
+  constexpr MemoryRegisters WithDramControl(uint8_t reg) const {
+    MemoryRegisters r = *this;
+    r.dramControl = reg;
+    return r;
+  }
+  constexpr MemoryRegisters WithSdramControl(uint8_t reg) const {
+    MemoryRegisters r = *this;
+    r.sdramControl = reg;
+    return r;
+  }
+  constexpr MemoryRegisters PairedRows() const { MemoryRegisters r = *this; r.pairedRows = true; return r; }
+  constexpr MemoryRegisters LxRules() const { MemoryRegisters r = *this; r.lxRules = true; return r; }
+  constexpr MemoryRegisters PlusOne() const { MemoryRegisters r = *this; r.plusOne = true; return r; }
 };
+
+// A memory decoder: reads its registers from the image and writes the bank fields and the total line.
+using MemoryDecoder = void (*)(PageModel& page, const uint8_t* image, const MemoryRegisters& regs);
+
+// 430FX, 430MX, 430HX: first, pairedRows.
+void DecodeMemory430FX(PageModel& page, const uint8_t* image, const MemoryRegisters& regs);
+// 430VX, 430TX: first.
+void DecodeMemory430TX(PageModel& page, const uint8_t* image, const MemoryRegisters& regs);
+// 440FX, 440LX/EX: lxRules.
+void DecodeMemory440FX(PageModel& page, const uint8_t* image, const MemoryRegisters& regs);
+// 440BX/ZX, 440MX, 440GX: dramControl, first (boundary), sdramControl.
+void DecodeMemory440BX(PageModel& page, const uint8_t* image, const MemoryRegisters& regs);
+// 810, 820, 840: fixed registers.
+void DecodeMemory810(PageModel& page, const uint8_t* image, const MemoryRegisters& regs);
+void DecodeMemory820(PageModel& page, const uint8_t* image, const MemoryRegisters& regs);
+void DecodeMemory840(PageModel& page, const uint8_t* image, const MemoryRegisters& regs);
+// AMD-751, VIA VP family, VIA Pro family: first (the base).
+void DecodeMemoryAmd751(PageModel& page, const uint8_t* image, const MemoryRegisters& regs);
+void DecodeMemoryViaVp(PageModel& page, const uint8_t* image, const MemoryRegisters& regs);
+void DecodeMemoryViaPro(PageModel& page, const uint8_t* image, const MemoryRegisters& regs);
+// ALi M1521 and later: first (row register), plusOne.
+void DecodeMemoryAli(PageModel& page, const uint8_t* image, const MemoryRegisters& regs);
+// SiS: first (bank register).
+void DecodeMemorySis5597(PageModel& page, const uint8_t* image, const MemoryRegisters& regs);
+void DecodeMemorySis530(PageModel& page, const uint8_t* image, const MemoryRegisters& regs);
+
+// A host bridge row's memory decoder and its registers; no decoder: the memory fields stay empty.
 struct MemoryDecoderCall {
-  MemoryDecoder decoder;
-  uint8_t a, b, c;
+  MemoryDecoder decode;
+  MemoryRegisters regs;
 };
-void RunMemoryDecoder(PageModel& page, const uint8_t* image, const MemoryDecoderCall& call);
 
 // ---- Second-level cache -----------------------------------------------------------------------------
 
 void ShowL2FromTables(PageModel& page, const uint8_t* image, uint32_t reg, const char* const* sizes,
                       uint32_t sizeMask, const char* const* types, uint32_t typeMask);
-void DecodeL2Intel430(PageModel& page, const uint8_t* image, uint32_t reg);
-void DecodeL2ViaVp2(PageModel& page, const uint8_t* image, uint32_t reg);
-void DecodeL2ViaVp3(PageModel& page, const uint8_t* image, uint32_t reg);
-void DecodeL2AliM1451(PageModel& page, const uint8_t* image);
-void DecodeL2AliM1511(PageModel& page, const uint8_t* image);
-void DecodeL2AliM1521(PageModel& page, const uint8_t* image);
-void DecodeL2Sis5596(PageModel& page, const uint8_t* image, uint32_t reg);
-void DecodeL2Sis5597(PageModel& page, const uint8_t* image, uint32_t reg);
-void DecodeL2Sis530(PageModel& page, const uint8_t* image, uint32_t reg);
 
-enum CacheDecoder : uint8_t {
-  kNoCacheDecoder,
-  kL2Intel430,
-  kL2ViaVp2,
-  kL2ViaVp3,
-  kL2AliM1451,
-  kL2AliM1511,
-  kL2AliM1521,
-  kL2Sis5596,
-  kL2Sis5597,
-  kL2Sis530,
-};
+// A cache decoder: reads its cache control register (and the next) and writes the cache line.
+using CacheDecoder = void (*)(PageModel& page, const uint8_t* image, uint32_t reg);
+
+void DecodeL2Intel430(PageModel& page, const uint8_t* image, uint32_t reg);  // 0x52
+void DecodeL2ViaVp2(PageModel& page, const uint8_t* image, uint32_t reg);    // 0x50, reads reg + 1
+void DecodeL2ViaVp3(PageModel& page, const uint8_t* image, uint32_t reg);    // 0x50, reads reg + 1
+void DecodeL2AliM1451(PageModel& page, const uint8_t* image, uint32_t reg);  // 0x41
+void DecodeL2AliM1511(PageModel& page, const uint8_t* image, uint32_t reg);  // 0x41
+void DecodeL2AliM1521(PageModel& page, const uint8_t* image, uint32_t reg);  // 0x41
+void DecodeL2Sis5596(PageModel& page, const uint8_t* image, uint32_t reg);   // 0x50
+void DecodeL2Sis5597(PageModel& page, const uint8_t* image, uint32_t reg);   // 0x50 and 0x51
+void DecodeL2Sis530(PageModel& page, const uint8_t* image, uint32_t reg);    // 0x50 and 0x51
+
+// A host bridge row's cache decoder and its register; no decoder: the cache line stays empty.
 struct CacheDecoderCall {
-  CacheDecoder decoder;
-  uint8_t reg;  // the register argument (0x52 Intel, 0x50 VIA and SiS; the ALi decoders read 0x41)
+  CacheDecoder decode;
+  uint8_t reg;
 };
-void RunCacheDecoder(PageModel& page, const uint8_t* image, const CacheDecoderCall& call);
 
 // ---- Host bridge ------------------------------------------------------------------------------------
 

@@ -20,34 +20,38 @@ constexpr Stepping RevPlus(uint8_t v) { return Stepping{kSteppingRevisionPlus, v
 constexpr Stepping kAmdStep{kSteppingAmd, 0, 0};
 constexpr Stepping kM1531Step{kSteppingAliM1531, 0, 0};
 
-constexpr MemoryDecoderCall kNoMem{kNoMemoryDecoder, 0, 0, 0};
-constexpr MemoryDecoderCall k430Paired{kMemory430FX, 0x60, 1, 0};
-constexpr MemoryDecoderCall k430Single{kMemory430FX, 0x60, 0, 0};
-constexpr MemoryDecoderCall k430TX{kMemory430TX, 0x60, 0, 0};
-constexpr MemoryDecoderCall k440FXRules{kMemory440FX, 0, 0, 0};
-constexpr MemoryDecoderCall k440LXRules{kMemory440FX, 0, 1, 0};
-constexpr MemoryDecoderCall k440BX{kMemory440BX, 0x57, 0x60, 0x74};
-constexpr MemoryDecoderCall k810{kMemory810, 0, 0, 0};
-constexpr MemoryDecoderCall k820{kMemory820, 0, 0, 0};
-constexpr MemoryDecoderCall k840{kMemory840, 0, 0, 0};
-constexpr MemoryDecoderCall kViaVp{kMemoryViaVp, 0x58, 0, 0};
-constexpr MemoryDecoderCall kViaPro{kMemoryViaPro, 0x58, 0, 0};
-constexpr MemoryDecoderCall kAliPlain{kMemoryAli, 0x60, 0, 0};
-constexpr MemoryDecoderCall kAliPlusOne{kMemoryAli, 0x60, 1, 0};
-constexpr MemoryDecoderCall kSis5597{kMemorySis5597, 0x60, 0, 0};
-constexpr MemoryDecoderCall kSis530{kMemorySis530, 0x60, 0, 0};
-constexpr MemoryDecoderCall kAmd751{kMemoryAmd751, 0x40, 0, 0};
+// Memory decoders with the registers each chip keeps its rows in.
+constexpr MemoryRegisters kRegs{};
+constexpr MemoryDecoderCall kNoMem{nullptr, kRegs};
+constexpr MemoryDecoderCall k430Paired{DecodeMemory430FX, kRegs.WithFirst(0x60).PairedRows()};
+constexpr MemoryDecoderCall k430Single{DecodeMemory430FX, kRegs.WithFirst(0x60)};
+constexpr MemoryDecoderCall k430TX{DecodeMemory430TX, kRegs.WithFirst(0x60)};
+constexpr MemoryDecoderCall k440FXRules{DecodeMemory440FX, kRegs};
+constexpr MemoryDecoderCall k440LXRules{DecodeMemory440FX, kRegs.LxRules()};
+constexpr MemoryDecoderCall k440BX{DecodeMemory440BX,
+                                   kRegs.WithDramControl(0x57).WithFirst(0x60).WithSdramControl(0x74)};
+constexpr MemoryDecoderCall k810{DecodeMemory810, kRegs};
+constexpr MemoryDecoderCall k820{DecodeMemory820, kRegs};
+constexpr MemoryDecoderCall k840{DecodeMemory840, kRegs};
+constexpr MemoryDecoderCall kViaVp{DecodeMemoryViaVp, kRegs.WithFirst(0x58)};
+constexpr MemoryDecoderCall kViaPro{DecodeMemoryViaPro, kRegs.WithFirst(0x58)};
+constexpr MemoryDecoderCall kAliPlain{DecodeMemoryAli, kRegs.WithFirst(0x60)};
+constexpr MemoryDecoderCall kAliPlusOne{DecodeMemoryAli, kRegs.WithFirst(0x60).PlusOne()};
+constexpr MemoryDecoderCall kSis5597{DecodeMemorySis5597, kRegs.WithFirst(0x60)};
+constexpr MemoryDecoderCall kSis530{DecodeMemorySis530, kRegs.WithFirst(0x60)};
+constexpr MemoryDecoderCall kAmd751{DecodeMemoryAmd751, kRegs.WithFirst(0x40)};
 
-constexpr CacheDecoderCall kNoL2{kNoCacheDecoder, 0};
-constexpr CacheDecoderCall kL2430{kL2Intel430, 0x52};
-constexpr CacheDecoderCall kL2Vp2{kL2ViaVp2, 0x50};
-constexpr CacheDecoderCall kL2Vp3{kL2ViaVp3, 0x50};
-constexpr CacheDecoderCall kL2M1451{kL2AliM1451, 0x41};
-constexpr CacheDecoderCall kL2M1511{kL2AliM1511, 0x41};
-constexpr CacheDecoderCall kL2M1521{kL2AliM1521, 0x41};
-constexpr CacheDecoderCall kL25596{kL2Sis5596, 0x50};
-constexpr CacheDecoderCall kL25597{kL2Sis5597, 0x50};
-constexpr CacheDecoderCall kL2530{kL2Sis530, 0x50};
+// Cache decoders with their cache control register.
+constexpr CacheDecoderCall kNoL2{nullptr, 0};
+constexpr CacheDecoderCall kL2430{DecodeL2Intel430, 0x52};
+constexpr CacheDecoderCall kL2Vp2{DecodeL2ViaVp2, 0x50};
+constexpr CacheDecoderCall kL2Vp3{DecodeL2ViaVp3, 0x50};
+constexpr CacheDecoderCall kL2M1451{DecodeL2AliM1451, 0x41};
+constexpr CacheDecoderCall kL2M1511{DecodeL2AliM1511, 0x41};
+constexpr CacheDecoderCall kL2M1521{DecodeL2AliM1521, 0x41};
+constexpr CacheDecoderCall kL25596{DecodeL2Sis5596, 0x50};
+constexpr CacheDecoderCall kL25597{DecodeL2Sis5597, 0x50};
+constexpr CacheDecoderCall kL2530{DecodeL2Sis530, 0x50};
 
 // A row whose words are its own texts.
 constexpr HostRow Row(uint32_t device, uint8_t lo, uint8_t hi, const char* chipset, const char* host, Stepping s,
@@ -180,8 +184,8 @@ int NameHostFromTable(const HostTable& table, ProgramState& state, PageModel& pa
   ComposeWord(row->hostRule, row->hostWord, device, hostWord);
   uint32_t stepping;
   if (SteppingValue(row->stepping, revision, &stepping)) ShowStepping(page, stepping);
-  RunMemoryDecoder(page, image, row->memory);
-  RunCacheDecoder(page, image, row->cache);
+  if (row->memory.decode != nullptr) row->memory.decode(page, image, row->memory.regs);
+  if (row->cache.decode != nullptr) row->cache.decode(page, image, row->cache.reg);
   if (row->extra == kExtraViaAperture) state.graphicsApertureSizeMB = ViaApertureSizeMB(ImageByte(image, 0x84));
   if (row->extra == kExtraSuperBypass) {
     page.Enable(kMbSuperBypass);

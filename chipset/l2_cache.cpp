@@ -56,21 +56,21 @@ void DecodeL2ViaVp3(PageModel& page, const uint8_t* image, uint32_t reg) {
 }
 
 // ALi cache configuration (0x41): bits 7:6 SRAM kind, bits from 1 up the size.
-void DecodeL2AliM1451(PageModel& page, const uint8_t* image) {
+void DecodeL2AliM1451(PageModel& page, const uint8_t* image, uint32_t reg) {
   static const char* const kSizes[8] = {"64KB", "128KB", "256KB", "512KB", "512KB", "1MB", "1MB", "2MB"};
   static const char* const kTypes[2] = {"", ""};
-  ShowL2FromTables(page, image, 0x41, kSizes, 7, kTypes, 1);
+  ShowL2FromTables(page, image, reg, kSizes, 7, kTypes, 1);
 }
 
-void DecodeL2AliM1511(PageModel& page, const uint8_t* image) {
+void DecodeL2AliM1511(PageModel& page, const uint8_t* image, uint32_t reg) {
   static const char* const kSizes[8] = {"64KB", "64KB", "256KB", "256KB", "512KB", "512KB", "1MB", "1MB"};
   static const char* const kTypes[4] = {"Standard", "Standard", "Burst", "Pipelined Burst"};
-  ShowL2FromTables(page, image, 0x41, kSizes, 7, kTypes, 3);
+  ShowL2FromTables(page, image, reg, kSizes, 7, kTypes, 3);
 }
 
-void DecodeL2AliM1521(PageModel& page, const uint8_t* image) {
+void DecodeL2AliM1521(PageModel& page, const uint8_t* image, uint32_t reg) {
   static const char* const kTypes[4] = {"Async", "Async", "2-bank PB", "Pipelined Burst"};
-  ShowL2FromTables(page, image, 0x41, kSizeTableA, 3, kTypes, 3);
+  ShowL2FromTables(page, image, reg, kSizeTableA, 3, kTypes, 3);
 }
 
 // SiS 5596 cache control (0x50): bits 2:1 size.
@@ -96,20 +96,5 @@ void DecodeL2Sis(PageModel& page, const uint8_t* image, uint32_t reg, const char
 void DecodeL2Sis5597(PageModel& page, const uint8_t* image, uint32_t reg) { DecodeL2Sis(page, image, reg, kSizeTableA); }
 
 void DecodeL2Sis530(PageModel& page, const uint8_t* image, uint32_t reg) { DecodeL2Sis(page, image, reg, kSizeTableB); }
-
-void RunCacheDecoder(PageModel& page, const uint8_t* image, const CacheDecoderCall& call) {
-  switch (call.decoder) {
-    case kNoCacheDecoder: break;
-    case kL2Intel430: DecodeL2Intel430(page, image, call.reg); break;
-    case kL2ViaVp2: DecodeL2ViaVp2(page, image, call.reg); break;
-    case kL2ViaVp3: DecodeL2ViaVp3(page, image, call.reg); break;
-    case kL2AliM1451: DecodeL2AliM1451(page, image); break;
-    case kL2AliM1511: DecodeL2AliM1511(page, image); break;
-    case kL2AliM1521: DecodeL2AliM1521(page, image); break;
-    case kL2Sis5596: DecodeL2Sis5596(page, image, call.reg); break;
-    case kL2Sis5597: DecodeL2Sis5597(page, image, call.reg); break;
-    case kL2Sis530: DecodeL2Sis530(page, image, call.reg); break;
-  }
-}
 
 }  // namespace vx

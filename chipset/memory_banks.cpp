@@ -25,6 +25,15 @@ struct BoundaryWalk {
   }
 };
 
+// The 440 family's DRAM row boundary registers: eight cumulative boundaries in 8 MB steps from `first` on.
+void EightRowsOf8MB(const uint8_t* image, uint32_t first, uint16_t* rows) {
+  BoundaryWalk walk;
+  for (int r = 0; r < kRowCount; ++r) {
+    uint32_t steps;
+    if (walk.Next(ImageByte(image, first + r), &steps)) rows[r] = Entry(steps * 64);
+  }
+}
+
 // Latency fields of the VIA chipsets: the field plus one, except that 3 means none.
 int ViaLatency(uint8_t field) { return field == 3 ? 0 : field + 1; }
 
@@ -55,7 +64,9 @@ void ShowMemoryBanks(PageModel& page, int type, const uint16_t* rows, int latenc
 
 // 430FX, 430MX, 430HX: cumulative boundaries in 4 MB steps from 0x60 on; register 0x68 marks EDO rows.
 // The paired chips keep one boundary per bank in the even registers and size both sides alike.
-void DecodeMemory430FX(PageModel& page, const uint8_t* image, uint32_t firstBoundary, int paired) {
+void DecodeMemory430FX(PageModel& page, const uint8_t* image, const MemoryRegisters& regs) {
+  const uint32_t firstBoundary = regs.first;
+  const bool paired = regs.pairedRows;
   uint16_t rows[kRowCount] = {};
   int type = -2;  // unset
   BoundaryWalk walk;
@@ -81,7 +92,8 @@ void DecodeMemory430FX(PageModel& page, const uint8_t* image, uint32_t firstBoun
 
 // 430VX, 430TX: six rows in 4 MB steps. Register 0x68 marks SDRAM (bits 7:4) and EDO (bits 3:0) for rows
 // 0 to 3, register 0x67 bits 5:4 EDO for rows 4 and 5; 0x54 bit 4 is the SDRAM CAS latency.
-void DecodeMemory430TX(PageModel& page, const uint8_t* image, uint32_t firstBoundary) {
+void DecodeMemory430TX(PageModel& page, const uint8_t* image, const MemoryRegisters& regs) {
+  const uint32_t firstBoundary = regs.first;
   uint16_t rows[kRowCount] = {};
   int type = -2;  // unset
   BoundaryWalk walk;
@@ -106,16 +118,12 @@ void DecodeMemory430TX(PageModel& page, const uint8_t* image, uint32_t firstBoun
 
 // 440FX, 440LX/EX: eight rows in 8 MB steps (0x60-0x67); the first row's type field, bits 1:0 of 0x55,
 // stands for all rows.
-void DecodeMemory440FX(PageModel& page, const uint8_t* image, int lxRules) {
+void DecodeMemory440FX(PageModel& page, const uint8_t* image, const MemoryRegisters& regs) {
   uint16_t rows[kRowCount] = {};
-  BoundaryWalk walk;
-  for (int r = 0; r < 8; ++r) {
-    uint32_t steps;
-    if (walk.Next(ImageByte(image, 0x60 + r), &steps)) rows[r] = Entry(steps * 64);
-  }
+  EightRowsOf8MB(image, 0x60, rows);
   uint8_t field = ImageByte(image, 0x55) & 3;
   int type = field, latency = 0;
-  if (lxRules) {
+  if (regs.lxRules) {
     // The 440LX row types are 00 EDO and 10 SDRAM; 01 and 11 are reserved encodings that no BIOS
     // programs, so the line names no type for them.
     if (field == 0) {
@@ -132,21 +140,16 @@ void DecodeMemory440FX(PageModel& page, const uint8_t* image, int lxRules) {
 
 // 440BX/ZX, 440MX, 440GX: eight rows in 8 MB steps; DRAM type in bits 4:3 of the DRAM control register,
 // CAS latency in bit 2 of the SDRAM control register (base + 2).
-void DecodeMemory440BX(PageModel& page, const uint8_t* image, uint32_t dramControl, uint32_t firstBoundary,
-                       uint32_t sdramControlBase) {
+void DecodeMemory440BX(PageModel& page, const uint8_t* image, const MemoryRegisters& regs) {
   uint16_t rows[kRowCount] = {};
-  BoundaryWalk walk;
-  for (int r = 0; r < 8; ++r) {
-    uint32_t steps;
-    if (walk.Next(ImageByte(image, firstBoundary + r), &steps)) rows[r] = Entry(steps * 64);
-  }
-  int type = ((ImageByte(image, dramControl) >> 3) & 3) + 1;
-  int latency = ImageByte(image, sdramControlBase + 2) & 0x04 ? 2 : 3;
+  EightRowsOf8MB(image, regs.first, rows);
+  int type = ((ImageByte(image, regs.dramControl) >> 3) & 3) + 1;
+  int latency = ImageByte(image, regs.sdramControl + 2) & 0x04 ? 2 : 3;
   ShowMemoryBanks(page, type, rows, latency);
 }
 
 // 810 family: one population code per DIMM socket in register 0x52 (bank 0 low nibble, bank 1 high).
-void DecodeMemory810(PageModel& page, const uint8_t* image) {
+void DecodeMemory810(PageModel& page, const uint8_t* image, const MemoryRegisters&) {
   static const uint8_t kSides[16][2] = {
       {0, 0},   {8, 0},   {0, 0},   {8, 8},    {16, 0},   {16, 8},  {16, 16},  {32, 0},
       {32, 16}, {32, 32}, {64, 0},  {64, 32},  {64, 64},  {128, 0}, {128, 64}, {128, 128},
@@ -181,14 +184,14 @@ bool RambusRows(const uint8_t* image, uint16_t* rows) {
 
 }  // namespace
 
-void DecodeMemory820(PageModel& page, const uint8_t* image) {
+void DecodeMemory820(PageModel& page, const uint8_t* image, const MemoryRegisters&) {
   uint16_t rows[kRowCount] = {};
   RambusRows(image, rows);
   int latency = (ImageByte(image, 0x50) >> 6) == 1 ? 7 : 9;
   ShowMemoryBanks(page, kDramDrdram, rows, latency);
 }
 
-void DecodeMemory840(PageModel& page, const uint8_t* image) {
+void DecodeMemory840(PageModel& page, const uint8_t* image, const MemoryRegisters&) {
   uint16_t rows[kRowCount] = {};
   // An 840 always runs Rambus channels; with no group populated the registers say nothing about the
   // memory, so the line shows the total alone.
@@ -199,7 +202,8 @@ void DecodeMemory840(PageModel& page, const uint8_t* image) {
 
 // AMD-751: six chip-select registers from the base (bit 0 enable, bits 6:1 address mask), the mode of each
 // row in 0x50-0x52, the CAS latency in bits 3:2 of 0x54.
-void DecodeMemoryAmd751(PageModel& page, const uint8_t* image, uint32_t base) {
+void DecodeMemoryAmd751(PageModel& page, const uint8_t* image, const MemoryRegisters& regs) {
+  const uint32_t base = regs.first;
   uint16_t rows[kRowCount] = {};
   // A mask code outside the six contiguous masks is a setting the chip does not define. Such a row keeps
   // the base of the last listed code; before any listed code that base is 0, so the row shows empty.
@@ -226,7 +230,8 @@ void DecodeMemoryAmd751(PageModel& page, const uint8_t* image, uint32_t base) {
 
 // VIA VPX, VP2, VP3, MVP3 and AMD-640: six rows in three pairs, boundaries base+2..base+7, memory address
 // fields in base and base+1, type fields in base+8, latency fields in base+0xC+p.
-void DecodeMemoryViaVp(PageModel& page, const uint8_t* image, uint32_t base) {
+void DecodeMemoryViaVp(PageModel& page, const uint8_t* image, const MemoryRegisters& regs) {
+  const uint32_t base = regs.first;
   uint16_t rows[kRowCount] = {};
   uint8_t ma0 = ImageByte(image, base), ma1 = ImageByte(image, base + 1);
   const uint8_t fields[3] = {static_cast<uint8_t>((ma0 >> 5) & 7), static_cast<uint8_t>((ma0 >> 1) & 7),
@@ -256,7 +261,8 @@ void DecodeMemoryViaVp(PageModel& page, const uint8_t* image, uint32_t base) {
 
 // VIA MVP4, Pro family, KX133, KT133, PM601: eight rows in 16 MB steps, rows 0-5 at base+2..base+7,
 // rows 6 and 7 at base-2 and base-1.
-void DecodeMemoryViaPro(PageModel& page, const uint8_t* image, uint32_t base) {
+void DecodeMemoryViaPro(PageModel& page, const uint8_t* image, const MemoryRegisters& regs) {
+  const uint32_t base = regs.first;
   uint16_t rows[kRowCount] = {};
   uint8_t types = ImageByte(image, base + 8);
   int type = 0, latency = 0;
@@ -278,7 +284,8 @@ void DecodeMemoryViaPro(PageModel& page, const uint8_t* image, uint32_t base) {
 // cumulative top in MB, bits 13:12 the type. From the M1541 on, each row counts one megabyte more than
 // the difference of its top to the previous one (plus one). A row whose top equals the previous one is
 // taken as it is (0, or 1 MB plus one).
-void DecodeMemoryAli(PageModel& page, const uint8_t* image, uint32_t firstRow, int plusOne) {
+void DecodeMemoryAli(PageModel& page, const uint8_t* image, const MemoryRegisters& regs) {
+  const uint32_t firstRow = regs.first;
   uint16_t rows[kRowCount] = {};
   // No present row: the registers name no type, so the line shows the total alone.
   int type = kDramUnknown;
@@ -293,7 +300,7 @@ void DecodeMemoryAli(PageModel& page, const uint8_t* image, uint32_t firstRow, i
     // A top below the previous one describes no memory: the difference would wrap to a size of several
     // gigabytes, so the row is empty and the previous top stays.
     if (boundary < previous) continue;
-    rows[k] = Entry((boundary - previous + (plusOne ? 1 : 0)) * 8);
+    rows[k] = Entry((boundary - previous + (regs.plusOne ? 1 : 0)) * 8);
     previous = boundary;
   }
   int latency = ImageByte(image, 0x5C) & 0x10 ? 2 : 3;
@@ -310,7 +317,8 @@ const int kSis5597SdramSizes[16] = {8, 32, 32, 64, 16, 64, 64, 128, 32, 128, 128
 }  // namespace
 
 // SiS 5581/5591/5596/5597/5600: three banks, enable bits in 0x63, one register per bank from 0x60.
-void DecodeMemorySis5597(PageModel& page, const uint8_t* image, uint32_t firstBank) {
+void DecodeMemorySis5597(PageModel& page, const uint8_t* image, const MemoryRegisters& regs) {
+  const uint32_t firstBank = regs.first;
   uint16_t rows[kRowCount] = {};
   uint8_t enables = ImageByte(image, 0x63);
   int type = kDramFpm, latency = 0;
@@ -337,7 +345,8 @@ void DecodeMemorySis5597(PageModel& page, const uint8_t* image, uint32_t firstBa
 }
 
 // SiS 530/540/620/630/730/740: three banks as on the 5597; bit 7 marks a VC-SDRAM bank sized 32 MB << code.
-void DecodeMemorySis530(PageModel& page, const uint8_t* image, uint32_t firstBank) {
+void DecodeMemorySis530(PageModel& page, const uint8_t* image, const MemoryRegisters& regs) {
+  const uint32_t firstBank = regs.first;
   static const uint16_t kSdramSizes[16] = {8, 32, 32, 64, 16, 64, 64, 128, 32, 128, 128, 256, 16, 256, 256, 512};
   uint16_t rows[kRowCount] = {};
   uint8_t enables = ImageByte(image, 0x63);
@@ -357,25 +366,6 @@ void DecodeMemorySis530(PageModel& page, const uint8_t* image, uint32_t firstBan
   }
   int latency = ImageByte(image, 0x5D) & 0x08 ? 3 : 2;
   ShowMemoryBanks(page, type, rows, latency);
-}
-
-void RunMemoryDecoder(PageModel& page, const uint8_t* image, const MemoryDecoderCall& call) {
-  switch (call.decoder) {
-    case kNoMemoryDecoder: break;
-    case kMemory430FX: DecodeMemory430FX(page, image, call.a, call.b); break;
-    case kMemory430TX: DecodeMemory430TX(page, image, call.a); break;
-    case kMemory440FX: DecodeMemory440FX(page, image, call.b); break;
-    case kMemory440BX: DecodeMemory440BX(page, image, call.a, call.b, call.c); break;
-    case kMemory810: DecodeMemory810(page, image); break;
-    case kMemory820: DecodeMemory820(page, image); break;
-    case kMemory840: DecodeMemory840(page, image); break;
-    case kMemoryAmd751: DecodeMemoryAmd751(page, image, call.a); break;
-    case kMemoryViaVp: DecodeMemoryViaVp(page, image, call.a); break;
-    case kMemoryViaPro: DecodeMemoryViaPro(page, image, call.a); break;
-    case kMemoryAli: DecodeMemoryAli(page, image, call.a, call.b); break;
-    case kMemorySis5597: DecodeMemorySis5597(page, image, call.a); break;
-    case kMemorySis530: DecodeMemorySis530(page, image, call.a); break;
-  }
 }
 
 }  // namespace vx

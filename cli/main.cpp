@@ -13,7 +13,7 @@
 #include "cpu/cpuid.h"
 #include "hwaccess/access.h"
 #include "hwaccess/handler_transport.h"
-#include "hwaccess/pci_machine.h"
+#include "hwaccess/machine_route.h"
 #include "report/pages.h"
 
 namespace {
@@ -128,37 +128,31 @@ int main(int argc, char** argv) {
 
   // PCI: the request handler in-process, over a recorded machine or this machine's sysfs, as the PCIDebug
   // driver on Windows NT; or no route at all.
-  static vx::RecordedPciMachine machine;
-  PciDebugBus bus{};
-  PciDebugPorts ports{};
-  bool havePorts = false;
+  static vx::MachineRoute recordedRoute;
+  PciDebugBus sysfsBus{};
   vexilor_cli::SysfsPciBus* sysfs = nullptr;
+  vx::HandlerTransport sysfsTransport(&sysfsBus, nullptr);
+  vx::AccessState access;  // with --no-pci no route: every configuration read answers all ones
   if (!options.pciDump.empty()) {
     std::string text;
     if (!vexilor_cli::ReadWholeFile(options.pciDump, &text, &error)) return Fail(error);
     char message[512];
-    static char warnings[8192];
-    if (!vx::ParsePciMachine(text.data(), text.size(), options.pciDump.c_str(), &machine, message, sizeof message,
-                             warnings, sizeof warnings))
+    if (!recordedRoute.Parse(text.data(), text.size(), options.pciDump.c_str(), message, sizeof message))
       return Fail(message);
-    fputs(warnings, stderr);
-    PciDebugMachineBus(&machine.machine, &bus);
-    PciDebugMachinePorts(&machine.machine, &ports);
-    havePorts = true;
+    fputs(recordedRoute.recorded.warnings.c_str(), stderr);
+    recordedRoute.Attach(access);
   } else if (!options.noPci) {
     sysfs = new vexilor_cli::SysfsPciBus();
-    sysfs->Bind(&bus);
+    sysfs->Bind(&sysfsBus);
     if (sysfs->DeviceCount() == 0)
       fputs("vexilor-report: no PCI device under /sys/bus/pci/devices: the chipset and video pages stay empty\n",
             stderr);
+    vx::UseDriverRoute(access, &sysfsTransport);
   }
-  vx::HandlerTransport transport(&bus, havePorts ? &ports : nullptr);
 
   static vx::Report report;
   static vx::PageModel models[vx::kPageCount];
   vx::ProgramState state;
-  vx::AccessState access;  // with --no-pci no route: every configuration read answers all ones
-  if (!options.noPci) vx::UseDriverRoute(access, &transport);
   vx::PageContext context;
   context.cpuid = cpuid;
   // A recorded processor has no clock of its own to measure: only a simulated one.

@@ -2,13 +2,39 @@
 // measured clock and the multimedia extensions, one report line each.
 #include "cpu/clock.h"
 #include "cpu/cpu_record.h"
+#include "report/page_writer.h"
 #include "report/pages.h"
 
 namespace vx {
 
 namespace {
 
-const char* SupportText(int32_t flag) { return flag == 1 ? "Support" : "No Support"; }
+// Controls of dialog 200.
+enum CpuControl : int {
+  kCpuName = 1018,
+  kCpuVendorId = 1025,
+  kCpuTypeId = 1024,
+  kCpuFamilyId = 1021,
+  kCpuModelId = 1022,
+  kCpuSteppingId = 1023,
+  kCpuBrandIdLabel = 1069,   // created disabled
+  kCpuBrandId = 1035,        // created disabled
+  kCpuPlatform = 1009,
+  kCpuBrandStringLabel = 1115,  // created disabled
+  kCpuBrandString = 1020,       // created disabled
+  kCpuL1Inst = 1027,
+  kCpuL1Data = 1026,
+  kCpuL2 = 1028,
+  kCpuClock = 1029,
+  kCpuMmx = 1030,
+  kCpuSse = 1031,
+  kCpuMmxExt = 1052,
+  kCpu3DNow = 1032,
+  kCpu3DNowExt = 1033,
+};
+
+// Report labels are padded to 17 characters.
+constexpr int kLabelWidth = 17;
 
 // What the clock field shows when the clock cannot be measured: a processor without CPUID or without a
 // time-stamp counter, or a machine without a clock to measure against.
@@ -22,96 +48,69 @@ void CopyPrintable(char* dst, size_t cap, const char* src) {
     if (static_cast<unsigned char>(*p) < 0x20 || *p == 0x7F) *p = '?';
 }
 
-struct CpuPageWriter {
-  Report& report;
-  PageModel& page;
-  Text<257> line;
-
-  void Raw(const char* text) { AppendToSection(report, kCpuSection, text); }
-
-  // Sets the control and writes the report line with the same value.
-  void Field(int id, const char* format, const char* value) {
-    page.SetText(id, value);
-    line.Clear();
-    line.Format(format, value);
-    Raw(line.c_str());
-  }
-};
-
 }  // namespace
 
 void FillCpuPage(PageContext& context, PageModel& page) {
   CpuRecord record;
   ProbeCpu(record, *context.cpuid);
-  CpuPageWriter w = {*context.report, page, {}};
+  PageWriter w(*context.report, kCpuSection, page, kLabelWidth);
   Text<80> value;
 
-  BeginSection(w.report, kCpuSection);
-  w.Field(1018, "CPU              : %s\r\n", record.name);
-  w.Raw("\r\n");
-  w.Raw("CPUID\r\n");
-  value.Clear();
+  BeginSection(*context.report, kCpuSection);
+  w.Field(kCpuName, "CPU", record.name);
+  w.Line("\r\n");
+  w.Line("CPUID\r\n");
   CopyPrintable(value.s, value.kCapacity, record.vendorId);
-  w.Field(1025, " Vendor ID       : %s\r\n", value.c_str());
-  value.Clear();
+  w.Field(kCpuVendorId, " Vendor ID", value.c_str());
   value.Format("%X", static_cast<unsigned>(record.typeId));
-  w.Field(1024, " Type ID         : %s\r\n", value.c_str());
-  value.Clear();
+  w.Field(kCpuTypeId, " Type ID", value.c_str());
   value.Format("%X", static_cast<unsigned>(record.familyId));
-  w.Field(1021, " Family ID       : %s\r\n", value.c_str());
-  value.Clear();
+  w.Field(kCpuFamilyId, " Family ID", value.c_str());
   value.Format("%X", static_cast<unsigned>(record.modelId));
-  w.Field(1022, " Model ID        : %s\r\n", value.c_str());
-  value.Clear();
+  w.Field(kCpuModelId, " Model ID", value.c_str());
   value.Format("%X", static_cast<unsigned>(record.steppingId));
-  w.Field(1023, " Stepping ID     : %s\r\n", value.c_str());
+  w.Field(kCpuSteppingId, " Stepping ID", value.c_str());
 
   // The brand ID and brand string controls are created disabled; they come alive only with a value.
   if (record.brandId != 0) {
-    page.Enable(1069);
-    page.Enable(1035);
+    page.Enable(kCpuBrandIdLabel);
+    page.Enable(kCpuBrandId);
   }
-  value.Clear();
   value.Format("%X", static_cast<unsigned>(record.brandId));
-  w.Field(1035, " Brand ID        : %s\r\n", value.c_str());
-  w.Field(1009, " Platform        : %s\r\n", record.platform);
+  w.Field(kCpuBrandId, " Brand ID", value.c_str());
+  w.Field(kCpuPlatform, " Platform", record.platform);
   if (record.brandString[0] != 0) {
-    page.Enable(1115);
-    page.Enable(1020);
+    page.Enable(kCpuBrandStringLabel);
+    page.Enable(kCpuBrandString);
   }
-  value.Clear();
   CopyPrintable(value.s, value.kCapacity, record.brandString);
-  w.Field(1020, " CPUName         : %s\r\n", value.c_str());
+  w.Field(kCpuBrandString, " CPUName", value.c_str());
 
-  w.Raw("Cache\r\n");
-  value.Clear();
+  w.Line("Cache\r\n");
   value.Format("%uKB", static_cast<unsigned>(record.l1InstKb));
-  w.Field(1027, " L1-Inst         : %s\r\n", value.c_str());
-  value.Clear();
+  w.Field(kCpuL1Inst, " L1-Inst", value.c_str());
   value.Format("%uKB", static_cast<unsigned>(record.l1DataKb));
-  w.Field(1026, " L1-Data         : %s\r\n", value.c_str());
-  value.Clear();
+  w.Field(kCpuL1Data, " L1-Data", value.c_str());
   if (record.l2Kb < 1024)
     value.Format("%uKB", static_cast<unsigned>(record.l2Kb));
   else
     value.Format("%uMB", static_cast<unsigned>(record.l2Kb / 1024));
-  w.Field(1028, " L2-Unified      : %s\r\n", value.c_str());
+  w.Field(kCpuL2, " L2-Unified", value.c_str());
 
-  w.Raw("Clock Freaquency\r\n");
-  value.Clear();
+  w.Line("Clock Freaquency\r\n");
   if (context.clock != nullptr && record.hasCpuid == 1 && record.tsc == 1)
     value.Format("%.2fMHz", MeasureCpuClock(*context.clock, 1));
   else
     value.Set(kClockUnknown);
-  w.Field(1029, " CPU Clock       : %s\r\n", value.c_str());
+  w.Field(kCpuClock, " CPU Clock", value.c_str());
 
-  w.Raw("Extended Code\r\n");
-  w.Field(1030, " MMX Tech        : %s\r\n", SupportText(record.mmx));
-  w.Field(1031, " SSE(SIMD) Tech  : %s\r\n", SupportText(record.xmm));
-  w.Field(1052, " MMX Ext Tech    : %s\r\n", SupportText(record.mmxExt));
-  w.Field(1032, " 3DNow! Tech     : %s\r\n", SupportText(record.amd3DNow));
-  w.Field(1033, " 3DNow! Ext Tech : %s\r\n", SupportText(record.amd3DNowExt));
-  w.Raw("\r\n");
+  w.Line("Extended Code\r\n");
+  w.Field(kCpuMmx, " MMX Tech", SupportText(record.mmx));
+  w.Field(kCpuSse, " SSE(SIMD) Tech", SupportText(record.xmm));
+  w.Field(kCpuMmxExt, " MMX Ext Tech", SupportText(record.mmxExt));
+  w.Field(kCpu3DNow, " 3DNow! Tech", SupportText(record.amd3DNow));
+  w.Field(kCpu3DNowExt, " 3DNow! Ext Tech", SupportText(record.amd3DNowExt));
+  w.Line("\r\n");
 }
 
 }  // namespace vx

@@ -1,5 +1,6 @@
 #include "cpu/cpuid.h"
 
+#include "report/line_reader.h"
 #include "report/text.h"
 
 #if defined(__x86_64__) || defined(_M_X64)
@@ -73,14 +74,21 @@ namespace {
 // Reads exactly eight hex digits at *p.
 bool ReadHex8(const char*& p, const char* end, uint32_t* value) { return ReadHexDigits(p, end, 8, value); }
 
-void SkipBlanks(const char*& p, const char* end) {
-  while (p < end && (*p == ' ' || *p == '\t' || *p == '\r')) ++p;
-}
-
 bool StartsWith(const char* p, const char* end, const char* word) {
   for (; *word != 0; ++word, ++p)
     if (p >= end || *p != *word) return false;
   return true;
+}
+
+// "CPUID llllllll: eax-ebx-ecx-edx" from behind "CPUID ".
+bool ReadLeafLine(const char* q, const char* end, uint32_t* leaf, CpuidRegs* r) {
+  SkipBlanks(q, end);
+  if (!ReadHex8(q, end, leaf) || q >= end || *q++ != ':') return false;
+  SkipBlanks(q, end);
+  bool ok = ReadHex8(q, end, &r->eax) && q < end && *q++ == '-' && ReadHex8(q, end, &r->ebx) && q < end &&
+            *q++ == '-' && ReadHex8(q, end, &r->ecx) && q < end && *q++ == '-' && ReadHex8(q, end, &r->edx);
+  SkipBlanks(q, end);
+  return ok && q == end;
 }
 
 }  // namespace
@@ -89,65 +97,50 @@ bool ParseCpuidDump(const char* text, size_t length, const char* name, RecordedC
                     size_t errCap) {
   out->hasCpuid = true;
   out->count = 0;
-  const char* p = text;
-  const char* end = text + length;
-  unsigned line = 0;
+  if (const char* problem = RecordingEncodingProblem(text, length)) {
+    TextFormat(err, errCap, "%s:1: %s", name, problem);
+    return false;
+  }
   bool sawLeaf = false;
   bool sawNone = false;
-  while (p < end) {
-    ++line;
-    const char* eol = p;
-    while (eol < end && *eol != '\n') ++eol;
-    const char* q = p;
-    SkipBlanks(q, eol);
-    if (q < eol && *q != '#') {
-      if (StartsWith(q, eol, "CPUID none")) {
-        q += 10;
-        SkipBlanks(q, eol);
-        if (q != eol) {
-          TextFormat(err, errCap, "%s:%u: unexpected text after \"CPUID none\"", name, line);
-          return false;
-        }
-        sawNone = true;
-      } else {
-        uint32_t leaf;
-        CpuidRegs r;
-        if (!StartsWith(q, eol, "CPUID ")) {
-          TextFormat(err, errCap, "%s:%u: expected \"CPUID llllllll: eax-ebx-ecx-edx\"", name, line);
-          return false;
-        }
-        q += 6;
-        SkipBlanks(q, eol);
-        bool ok = ReadHex8(q, eol, &leaf) && q < eol && *q++ == ':';
-        if (ok) {
-          SkipBlanks(q, eol);
-          ok = ReadHex8(q, eol, &r.eax) && q < eol && *q++ == '-' && ReadHex8(q, eol, &r.ebx) && q < eol &&
-               *q++ == '-' && ReadHex8(q, eol, &r.ecx) && q < eol && *q++ == '-' &&
-               ReadHex8(q, eol, &r.edx);
-        }
-        if (ok) {
-          SkipBlanks(q, eol);
-          ok = q == eol;
-        }
-        if (!ok) {
-          TextFormat(err, errCap, "%s:%u: malformed line: expected \"CPUID llllllll: eax-ebx-ecx-edx\" in hex",
-                     name, line);
-          return false;
-        }
-        for (int i = 0; i < out->count; ++i) {
-          if (out->leaves[i].leaf == leaf) {
-            TextFormat(err, errCap, "%s:%u: leaf %08X is recorded twice", name, line, static_cast<unsigned>(leaf));
-            return false;
-          }
-        }
-        if (!out->Set(leaf, r)) {
-          TextFormat(err, errCap, "%s:%u: more than %d leaves", name, line, RecordedCpu::kMaxLeaves);
-          return false;
-        }
-        sawLeaf = true;
+  LineReader line(text, length);
+  while (line.Next()) {
+    const char* q = line.begin;
+    const char* end = line.end;
+    SkipBlanks(q, end);
+    if (q == end || *q == '#') continue;
+    if (StartsWith(q, end, "CPUID none")) {
+      q += 10;
+      SkipBlanks(q, end);
+      if (q != end) {
+        TextFormat(err, errCap, "%s:%u: unexpected text after \"CPUID none\"", name, line.number);
+        return false;
+      }
+      sawNone = true;
+      continue;
+    }
+    uint32_t leaf;
+    CpuidRegs r;
+    if (!StartsWith(q, end, "CPUID ")) {
+      TextFormat(err, errCap, "%s:%u: expected \"CPUID llllllll: eax-ebx-ecx-edx\"", name, line.number);
+      return false;
+    }
+    if (!ReadLeafLine(q + 6, end, &leaf, &r)) {
+      TextFormat(err, errCap, "%s:%u: malformed line: expected \"CPUID llllllll: eax-ebx-ecx-edx\" in hex", name,
+                 line.number);
+      return false;
+    }
+    for (int i = 0; i < out->count; ++i) {
+      if (out->leaves[i].leaf == leaf) {
+        TextFormat(err, errCap, "%s:%u: leaf %08X is recorded twice", name, line.number, static_cast<unsigned>(leaf));
+        return false;
       }
     }
-    p = eol < end ? eol + 1 : end;
+    if (!out->Set(leaf, r)) {
+      TextFormat(err, errCap, "%s:%u: more than %d leaves", name, line.number, RecordedCpu::kMaxLeaves);
+      return false;
+    }
+    sawLeaf = true;
   }
   if (sawNone && sawLeaf) {
     TextFormat(err, errCap, "%s: \"CPUID none\" together with recorded leaves", name);

@@ -1,11 +1,14 @@
 // The F.Flag page (dialog 201): 26 feature flags as "Support"/"No Support" and the 96-bit processor
 // number when the processor reports one.
 #include "cpu/cpu_record.h"
+#include "report/page_writer.h"
 #include "report/pages.h"
 
 namespace vx {
 
 namespace {
+
+constexpr int kProcessorNumberId = 1055;  // the 96-bit processor number
 
 struct FlagRow {
   const char* format;  // the report line, left value then right value
@@ -30,8 +33,6 @@ const FlagRow kFlagRows[13] = {
     {"MTRR : %-10s | 3DNow!  : %-10s\r\n", 1045, &CpuRecord::mtrr, 1032, &CpuRecord::amd3DNow},
     {"PGE  : %-10s | 3DNow!+ : %-10s\r\n", 1046, &CpuRecord::pge, 1033, &CpuRecord::amd3DNowExt},
 };
-
-const char* SupportText(int32_t flag) { return flag == 1 ? "Support" : "No Support"; }
 
 }  // namespace
 
@@ -58,7 +59,7 @@ void FillFeatureFlagPage(PageContext& context, PageModel& page) {
     line.Format("%4X-%4X-%4X-%4X-%4X-%4X", static_cast<unsigned>(s[0] >> 16), static_cast<unsigned>(s[0] & 0xFFFF),
                 static_cast<unsigned>(s[1] >> 16), static_cast<unsigned>(s[1] & 0xFFFF),
                 static_cast<unsigned>(s[2] >> 16), static_cast<unsigned>(s[2] & 0xFFFF));
-    page.SetText(1055, line.c_str());
+    page.SetText(kProcessorNumberId, line.c_str());
     AppendToSection(report, kFeatureFlagSection, line.c_str());
     AppendToSection(report, kFeatureFlagSection, "\r\n");
   }

@@ -5,34 +5,25 @@
 #include <string.h>
 
 #include "cpu/cpuid.h"
-#include "hwaccess/handler_transport.h"
-#include "hwaccess/pci_machine.h"
+#include "hwaccess/machine_route.h"
 #include "report/pages.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static vx::RecordedPciMachine machine;
-  static char warnings[4096];
+  static vx::MachineRoute route;
   char error[512];
   memset(error, 0x55, sizeof error);
-  bool ok = vx::ParsePciMachine(reinterpret_cast<const char*>(data), size, "fuzz.txt", &machine, error,
-                                sizeof error, warnings, sizeof warnings);
+  bool ok = route.Parse(reinterpret_cast<const char*>(data), size, "fuzz.txt", error, sizeof error);
   if (!ok) {
     vxfuzz::Require(memchr(error, 0, sizeof error) != nullptr, "error terminated");
     vxfuzz::Require(strncmp(error, "fuzz.txt", 8) == 0, "error names the file");
     return 0;
   }
-  vxfuzz::Require(memchr(warnings, 0, sizeof warnings) != nullptr, "warnings terminated");
-  PciDebugBus bus;
-  PciDebugPorts ports;
-  PciDebugMachineBus(&machine.machine, &bus);
-  PciDebugMachinePorts(&machine.machine, &ports);
-  vx::HandlerTransport transport(&bus, &ports);
 
   static vx::RecordedCpu cpu;
   cpu = vx::RecordedCpu();
   cpu.Set(0, {1, 0x68747541, 0x444D4163, 0x69746E65});
   cpu.Set(1, {0x591, 0, 0, 0x008021BF});
-  vxfuzz::FillAllPagesAndCheck(cpu, &transport, nullptr);
+  vxfuzz::FillAllPagesAndCheck(cpu, &route.transport, nullptr);
   return 0;
 }

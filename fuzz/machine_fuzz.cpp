@@ -5,9 +5,11 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <vector>
+
 #include "cpu/cpuid.h"
 #include "drivers/pcidebug/pcidebug.h"
-#include "hwaccess/handler_transport.h"
+#include "hwaccess/machine_route.h"
 #include "report/pages.h"
 #include "fuzz_support.h"
 
@@ -24,17 +26,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t pos = 0;
   auto next = [&]() -> uint8_t { return pos < size ? data[pos++] : 0; };
 
-  static PciDebugFunction functions[kFunctions];
-  static PciDebugPortByte ports[kPorts];
-  memset(functions, 0, sizeof functions);
+  static vx::MachineRoute route;
+  std::vector<PciDebugFunction>& functions = route.recorded.functions;
+  std::vector<PciDebugPortByte>& ports = route.recorded.portBytes;
+  functions.clear();
+  ports.clear();
   uint8_t flags = next();
-  uint32_t count = 0;
   for (int role = 0; role < kFunctions; ++role) {
-    PciDebugFunction& f = functions[count];
+    PciDebugFunction f;
+    memset(&f, 0, sizeof f);
     // The host bridge is always at 00:00.0; the others anywhere on buses 0 to 3.
     uint16_t location = role == 0 ? 0 : static_cast<uint16_t>((next() & 3) << 8 | next());
     bool duplicate = false;
-    for (uint32_t i = 0; i < count; ++i) duplicate |= functions[i].busDevFn == location;
+    for (const PciDebugFunction& other : functions) duplicate |= other.busDevFn == location;
     if (duplicate) continue;
     f.busDevFn = location;
     f.recorded = PCIDEBUG_CONFIG_BYTES;
@@ -43,26 +47,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       f.config[0x0A] = kRoleClass[role] & 0xFF;
       f.config[0x0B] = kRoleClass[role] >> 8;
     }
-    ++count;
+    functions.push_back(f);
   }
-  uint32_t portCount = 0;
-  while (pos + 3 <= size && portCount < kPorts) {
-    ports[portCount].port = static_cast<uint16_t>(next() | next() << 8);
-    ports[portCount].value = next();
-    ++portCount;
+  while (pos + 3 <= size && ports.size() < kPorts) {
+    PciDebugPortByte b;
+    b.port = static_cast<uint16_t>(next() | next() << 8);
+    b.value = next();
+    ports.push_back(b);
   }
-  PciDebugMachine machine;
-  memset(&machine, 0, sizeof machine);
-  machine.functions = functions;
-  machine.functionCount = count;
-  machine.ports = ports;
-  machine.portCount = portCount;
-  PciDebugMarkBuses(&machine);
-  PciDebugBus bus;
-  PciDebugPorts portSpace;
-  PciDebugMachineBus(&machine, &bus);
-  PciDebugMachinePorts(&machine, &portSpace);
-  vx::HandlerTransport transport(&bus, &portSpace);
+  route.Bind();
 
   // A K6-III (so the host bridge renames its cache label) or a Pentium III.
   static vx::RecordedCpu cpu;
@@ -75,6 +68,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     cpu.Set(1, {0x673, 0, 0, 0x0387F9FF});
   }
 
-  vxfuzz::FillAllPagesAndCheck(cpu, &transport, nullptr);
+  vxfuzz::FillAllPagesAndCheck(cpu, &route.transport, nullptr);
   return 0;
 }

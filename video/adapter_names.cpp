@@ -2,6 +2,8 @@
 // Matrox, nVidia, ATI and 3Dlabs boards, by subsystem ID.
 #include "video/graphics_adapter.h"
 
+#include "hwaccess/little_endian.h"
+
 namespace vx {
 
 namespace {
@@ -17,8 +19,8 @@ struct ModelRow {
   bool named;  // false: the text is shown, but without the vendor word
 };
 
-uint16_t DeviceIdOf(const uint8_t* image) { return static_cast<uint16_t>(image[2] | image[3] << 8); }
-uint16_t SubsystemIdOf(const uint8_t* image) { return static_cast<uint16_t>(image[0x2E] | image[0x2F] << 8); }
+uint16_t DeviceIdOf(const uint8_t* image) { return LoadLe16(image + 0x02); }
+uint16_t SubsystemIdOf(const uint8_t* image) { return LoadLe16(image + 0x2E); }
 
 template <size_t N>
 int LookUpModel(const ModelRow (&rows)[N], const uint8_t* image, NameText& model) {

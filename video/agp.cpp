@@ -2,7 +2,10 @@
 #include "video/agp.h"
 
 #include "hwaccess/access.h"
+#include "hwaccess/little_endian.h"
+#include "report/page_writer.h"
 #include "report/pages.h"
+#include "video/vga_controls.h"
 
 namespace vx {
 
@@ -12,44 +15,26 @@ constexpr uint8_t kAgpCapabilityId = 0x02;
 constexpr uint32_t kCapabilityListBit = 0x10;  // PCI status bit 4
 constexpr uint32_t kLastWholeCapability = 0xEE;  // capability bytes +0x00 to +0x11 must fit in 0x00-0xFF
 
-uint32_t Dword(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-         static_cast<uint32_t>(p[3]) << 24;
-}
-
 uint32_t Bit(uint32_t value, int bit) { return (value >> bit) & 1; }
 
-// VGA page controls of the AGP block.
-enum {
-  kIdAgpOperation = 1004,
-  kIdCurrentRate = 1005,
-  kIdSupportRate = 1006,
-  kIdRevision = 1007,
-  kIdAgpMode = 1008,
-  kIdSideBand = 1009,
-  kIdQueueDepth = 1010,
-  kIdFourGb = 1011,
-  kIdGtlbFlush = 1012,
-  kIdFastWrite = 1013,
-  kIdReadSync = 1014,
-  kIdApertureSize = 1015,
-};
+// Report labels of the AGP block are padded to 22 characters.
+constexpr int kLabelWidth = 22;
 
 const char* EnableText(uint32_t bit) { return bit != 0 ? "Enable" : "Disable"; }
 
 }  // namespace
 
 bool DecodeAgpCapability(const uint8_t* image, AgpState* state) {
-  uint32_t status = static_cast<uint32_t>(image[0x06]) | static_cast<uint32_t>(image[0x07]) << 8;
+  uint32_t status = LoadLe16(image + 0x06);
   uint32_t p = image[0x34];
   // Only the first entry of the list counts; the next pointer is not followed.
   if ((status & kCapabilityListBit) == 0 || p > kLastWholeCapability || image[p] != kAgpCapabilityId) {
     return false;
   }
   const uint8_t* cap = image + p;
-  uint32_t agpStatus = Dword(cap + 0x04);
-  uint32_t agpCommand = Dword(cap + 0x08);
-  uint32_t control = static_cast<uint32_t>(cap[0x10]) | static_cast<uint32_t>(cap[0x11]) << 8;
+  uint32_t agpStatus = LoadLe32(cap + 0x04);
+  uint32_t agpCommand = LoadLe32(cap + 0x08);
+  uint32_t control = LoadLe16(cap + 0x10);
   state->revisionMajor = cap[0x02] >> 4;
   state->revisionMinor = cap[0x02] & 0x0F;
   state->rates = agpStatus & 7;
@@ -97,50 +82,39 @@ void FormatApertureSize(uint32_t sizeMB, AgpText& text) {
 }
 
 int DecodeAgpState(PageContext& context, PageModel& page) {
-  Report& report = *context.report;
   uint8_t image[257] = {};
   if (PciConfigReadBlock(*context.access, 0, 0, 0, 0, image, 256) == 0) return 0;
 
-  AgpText line;
+  PageWriter w(*context.report, kVgaSection, page, kLabelWidth);
   AgpText text;
-  AppendToSection(report, kVgaSection, "\r\n");
+  w.Line("\r\n");
 
   AgpState agp = {};
   if (!DecodeAgpCapability(image, &agp)) {
-    page.SetText(kIdAgpOperation, "No Support");
-    line.Format("%-22s: %s\r\n", "AGP Operation", "No Support");
-    AppendToSection(report, kVgaSection, line.c_str());
-    AppendToSection(report, kVgaSection, "\r\n");
+    w.Field(kVgaAgpOperation, "AGP Operation", "No Support");
+    w.Line("\r\n");
     return 0;
   }
 
-  // Sets the control and appends its report line, both with the same text; labels are padded to 22.
-  auto show = [&](int id, const char* label, const char* value) {
-    page.SetText(id, value);
-    line.Format("%-22s: %s\r\n", label, value);
-    AppendToSection(report, kVgaSection, line.c_str());
-  };
-
-  show(kIdAgpOperation, "AGP Operation", "Support");
+  w.Field(kVgaAgpOperation, "AGP Operation", "Support");
   text.Format("%u.%u", static_cast<unsigned>(agp.revisionMajor), static_cast<unsigned>(agp.revisionMinor));
-  show(kIdRevision, "Revision", text.c_str());
-  AppendToSection(report, kVgaSection, "Data Transfer Rate\r\n");
+  w.Field(kVgaAgpRevision, "Revision", text.c_str());
+  w.Line("Data Transfer Rate\r\n");
   FormatAgpRates(agp.rates, text);
-  show(kIdSupportRate, "  Support Rate", text.c_str());
+  w.Field(kVgaSupportRate, "  Support Rate", text.c_str());
   FormatAgpDataRate(agp.dataRate, text);
-  show(kIdCurrentRate, "  Current Rate", text.c_str());
-  show(kIdAgpMode, "AGP Mode", EnableText(agp.enabled));
+  w.Field(kVgaCurrentRate, "  Current Rate", text.c_str());
+  w.Field(kVgaAgpMode, "AGP Mode", EnableText(agp.enabled));
   text.Format("%u", static_cast<unsigned>(agp.queueDepth));
-  show(kIdQueueDepth, "Pipeline RQ depth", text.c_str());
-  show(kIdFourGb, "4GB Addressing", SupportStateText(agp.fourGbSupported, agp.fourGbEnabled));
-  show(kIdGtlbFlush, "GTBL Flush", EnableText(agp.gtlbFlushEnabled));
-  show(kIdFastWrite, "Fast Write Transfer",
-       SupportStateText(agp.fastWriteSupported, agp.fastWriteEnabled));
-  show(kIdSideBand, "Side-band Addressing", SupportStateText(agp.sideBandSupported, agp.sideBandEnabled));
-  show(kIdReadSync, "AGP Read Sync", EnableText(agp.readSyncEnabled));
+  w.Field(kVgaQueueDepth, "Pipeline RQ depth", text.c_str());
+  w.Field(kVgaFourGb, "4GB Addressing", SupportStateText(agp.fourGbSupported, agp.fourGbEnabled));
+  w.Field(kVgaGtlbFlush, "GTBL Flush", EnableText(agp.gtlbFlushEnabled));
+  w.Field(kVgaFastWrite, "Fast Write Transfer", SupportStateText(agp.fastWriteSupported, agp.fastWriteEnabled));
+  w.Field(kVgaSideBand, "Side-band Addressing", SupportStateText(agp.sideBandSupported, agp.sideBandEnabled));
+  w.Field(kVgaReadSync, "AGP Read Sync", EnableText(agp.readSyncEnabled));
   FormatApertureSize(context.state != nullptr ? context.state->graphicsApertureSizeMB : 0, text);
-  show(kIdApertureSize, "Graphics Aperture Size", text.c_str());
-  AppendToSection(report, kVgaSection, "\r\n");
+  w.Field(kVgaApertureSize, "Graphics Aperture Size", text.c_str());
+  w.Line("\r\n");
   return 1;
 }
 

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "hwaccess/access.h"
+#include "hwaccess/little_endian.h"
 
 namespace vx {
 
@@ -38,10 +39,10 @@ bool ReadGraphicsAdapter(AccessState& access, uint32_t bus, uint32_t device, uin
     return false;
   }
   const uint8_t* image = adapter->image;
-  adapter->vendorId = static_cast<uint16_t>(image[0] | image[1] << 8);
-  adapter->deviceId = static_cast<uint16_t>(image[2] | image[3] << 8);
+  adapter->vendorId = LoadLe16(image + 0x00);
+  adapter->deviceId = LoadLe16(image + 0x02);
   adapter->revisionId = image[8];
-  adapter->subsystemId = static_cast<uint16_t>(image[0x2E] | image[0x2F] << 8);
+  adapter->subsystemId = LoadLe16(image + 0x2E);
   return true;
 }
 

@@ -1,19 +1,17 @@
 // The VGA page (dialog 203): the display adapter's IDs and name, then the host bridge's AGP state. The
 // "Override AGP 4x" row (control 1016) stays as its template made it: greyed and empty.
+#include "report/page_writer.h"
 #include "report/pages.h"
 #include "video/agp.h"
 #include "video/graphics_adapter.h"
+#include "video/vga_controls.h"
 
 namespace vx {
 
 namespace {
 
-enum {
-  kIdVendorId = 1070,
-  kIdDeviceId = 1071,
-  kIdName = 1072,
-  kIdRevisionId = 1073,
-};
+// Report labels of the adapter block are padded to 10 characters.
+constexpr int kLabelWidth = 10;
 
 // The adapter step: 1 when an adapter was found and read. Without one no control is set and no line is
 // written.
@@ -23,24 +21,19 @@ int ShowGraphicsAdapter(PageContext& context, PageModel& page) {
   GraphicsAdapter adapter;
   if (!ReadGraphicsAdapter(*context.access, bus, device, function, &adapter)) return 0;
 
-  page.SetTextFormat(kIdVendorId, "%04X", static_cast<unsigned>(adapter.vendorId));
-  page.SetTextFormat(kIdDeviceId, "%04X", static_cast<unsigned>(adapter.deviceId));
-  page.SetTextFormat(kIdRevisionId, "%02X", static_cast<unsigned>(adapter.revisionId));
   NameText name;
   NameGraphicsAdapter(adapter, name);
-  page.SetText(kIdName, name.c_str());
+  Text<8> vendorId, deviceId, revisionId;
+  vendorId.Format("%04X", static_cast<unsigned>(adapter.vendorId));
+  deviceId.Format("%04X", static_cast<unsigned>(adapter.deviceId));
+  revisionId.Format("%02X", static_cast<unsigned>(adapter.revisionId));
 
-  Report& report = *context.report;
-  Text<257> line;
-  AppendToSection(report, kVgaSection, "\r\n");
-  line.Format("VGA Name  : %s\r\n", name.c_str());
-  AppendToSection(report, kVgaSection, line.c_str());
-  line.Format("Vendor ID : %04X\r\n", static_cast<unsigned>(adapter.vendorId));
-  AppendToSection(report, kVgaSection, line.c_str());
-  line.Format("Device ID : %04X\r\n", static_cast<unsigned>(adapter.deviceId));
-  AppendToSection(report, kVgaSection, line.c_str());
-  line.Format("Revision  : %02X\r\n", static_cast<unsigned>(adapter.revisionId));
-  AppendToSection(report, kVgaSection, line.c_str());
+  PageWriter w(*context.report, kVgaSection, page, kLabelWidth);
+  w.Line("\r\n");
+  w.Field(kVgaName, "VGA Name", name.c_str());
+  w.Field(kVgaVendorId, "Vendor ID", vendorId.c_str());
+  w.Field(kVgaDeviceId, "Device ID", deviceId.c_str());
+  w.Field(kVgaRevisionId, "Revision", revisionId.c_str());
   return 1;
 }
 

@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
   name = name.substr(name.find_last_of('/') + 1);
   auto machine = std::make_unique<vx::RecordedPciMachine>();
   char err[512];
-  if (!vx::ParsePciMachine(text.data(), text.size(), argv[1], machine.get(), err, sizeof err, nullptr, 0)) {
+  if (!vx::ParsePciMachine(text.data(), text.size(), argv[1], machine.get(), err, sizeof err)) {
     fprintf(stderr, "%s\n", err);
     return 2;
   }

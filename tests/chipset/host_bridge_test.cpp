@@ -1,42 +1,33 @@
 #include <gtest/gtest.h>
 
-#include "fake_machine.h"
+#include <utility>
+#include <vector>
+
+#include "machine_fixture.h"
 
 namespace {
 
-using vx::CacheDecoderCall;
-using vx::MemoryDecoderCall;
 using vxtest::Machine;
 using vxtest::Text;
 
-constexpr MemoryDecoderCall kNoMem{vx::kNoMemoryDecoder, 0, 0, 0};
-constexpr MemoryDecoderCall kFxPaired{vx::kMemory430FX, 0x60, 1, 0};
-constexpr MemoryDecoderCall kFxSingle{vx::kMemory430FX, 0x60, 0, 0};
-constexpr MemoryDecoderCall kTx{vx::kMemory430TX, 0x60, 0, 0};
-constexpr MemoryDecoderCall k440Fx{vx::kMemory440FX, 0, 0, 0};
-constexpr MemoryDecoderCall k440Lx{vx::kMemory440FX, 0, 1, 0};
-constexpr MemoryDecoderCall kBx{vx::kMemory440BX, 0x57, 0x60, 0x74};
-constexpr MemoryDecoderCall k810{vx::kMemory810, 0, 0, 0};
-constexpr MemoryDecoderCall k820{vx::kMemory820, 0, 0, 0};
-constexpr MemoryDecoderCall k840{vx::kMemory840, 0, 0, 0};
-constexpr MemoryDecoderCall kVp{vx::kMemoryViaVp, 0x58, 0, 0};
-constexpr MemoryDecoderCall kPro{vx::kMemoryViaPro, 0x58, 0, 0};
-constexpr MemoryDecoderCall kAli0{vx::kMemoryAli, 0x60, 0, 0};
-constexpr MemoryDecoderCall kAli1{vx::kMemoryAli, 0x60, 1, 0};
-constexpr MemoryDecoderCall k5597{vx::kMemorySis5597, 0x60, 0, 0};
-constexpr MemoryDecoderCall k530{vx::kMemorySis530, 0x60, 0, 0};
-constexpr MemoryDecoderCall k751{vx::kMemoryAmd751, 0x40, 0, 0};
+// The memory and cache decoders that each chip's registers call for.
+constexpr vx::MemoryDecoder kNoMem = nullptr;
+constexpr vx::MemoryDecoder kFxPaired = vx::DecodeMemory430FX, kFxSingle = vx::DecodeMemory430FX;
+constexpr vx::MemoryDecoder kTx = vx::DecodeMemory430TX;
+constexpr vx::MemoryDecoder k440Fx = vx::DecodeMemory440FX, k440Lx = vx::DecodeMemory440FX;
+constexpr vx::MemoryDecoder kBx = vx::DecodeMemory440BX;
+constexpr vx::MemoryDecoder k810 = vx::DecodeMemory810, k820 = vx::DecodeMemory820, k840 = vx::DecodeMemory840;
+constexpr vx::MemoryDecoder kVp = vx::DecodeMemoryViaVp, kPro = vx::DecodeMemoryViaPro;
+constexpr vx::MemoryDecoder kAli0 = vx::DecodeMemoryAli, kAli1 = vx::DecodeMemoryAli;
+constexpr vx::MemoryDecoder k5597 = vx::DecodeMemorySis5597, k530 = vx::DecodeMemorySis530;
+constexpr vx::MemoryDecoder k751 = vx::DecodeMemoryAmd751;
 
-constexpr CacheDecoderCall kNoL2{vx::kNoCacheDecoder, 0};
-constexpr CacheDecoderCall kL2430{vx::kL2Intel430, 0x52};
-constexpr CacheDecoderCall kVp2{vx::kL2ViaVp2, 0x50};
-constexpr CacheDecoderCall kVp3{vx::kL2ViaVp3, 0x50};
-constexpr CacheDecoderCall kM1451{vx::kL2AliM1451, 0x41};
-constexpr CacheDecoderCall kM1511{vx::kL2AliM1511, 0x41};
-constexpr CacheDecoderCall kM1521{vx::kL2AliM1521, 0x41};
-constexpr CacheDecoderCall kS5596{vx::kL2Sis5596, 0x50};
-constexpr CacheDecoderCall kS5597{vx::kL2Sis5597, 0x50};
-constexpr CacheDecoderCall kS530{vx::kL2Sis530, 0x50};
+constexpr vx::CacheDecoder kNoL2 = nullptr;
+constexpr vx::CacheDecoder kL2430 = vx::DecodeL2Intel430;
+constexpr vx::CacheDecoder kVp2 = vx::DecodeL2ViaVp2, kVp3 = vx::DecodeL2ViaVp3;
+constexpr vx::CacheDecoder kM1451 = vx::DecodeL2AliM1451, kM1511 = vx::DecodeL2AliM1511,
+                           kM1521 = vx::DecodeL2AliM1521;
+constexpr vx::CacheDecoder kS5596 = vx::DecodeL2Sis5596, kS5597 = vx::DecodeL2Sis5597, kS530 = vx::DecodeL2Sis530;
 
 struct HostCase {
   uint16_t vendor, device;
@@ -44,8 +35,8 @@ struct HostCase {
   const char* chipset;   // control 1002
   const char* host;      // control 1005
   const char* stepping;  // control 1016, null when none is shown
-  MemoryDecoderCall memory;
-  CacheDecoderCall cache;
+  vx::MemoryDecoder memory;
+  vx::CacheDecoder cache;
 };
 
 // Every row of the six vendor tables, the revision splits on both sides, and devices outside the tables.
@@ -170,20 +161,61 @@ TEST(IdentifyHostBridge, EveryRowOfTheVendorTables) {
 
     // The decoders that ran: a memory decoder always writes the total line, a cache decoder always
     // enables the cache label.
-    EXPECT_EQ(page.HasText(vx::kMbMemoryTotal), c.memory.decoder != vx::kNoMemoryDecoder);
-    EXPECT_EQ(page.IsEnabled(vx::kMbL2Label), c.cache.decoder != vx::kNoCacheDecoder);
+    EXPECT_EQ(page.HasText(vx::kMbMemoryTotal), c.memory != nullptr);
+    EXPECT_EQ(page.IsEnabled(vx::kMbL2Label), c.cache != nullptr);
     const vx::HostTable* table = TableFor(c.vendor);
     const vx::HostRow* row = table ? vx::FindHostRow(*table, c.device, c.revision) : nullptr;
     if (row == nullptr) {
-      EXPECT_EQ(c.memory.decoder, vx::kNoMemoryDecoder);
+      EXPECT_EQ(c.memory, nullptr);
       continue;
     }
-    EXPECT_EQ(row->memory.decoder, c.memory.decoder);
-    EXPECT_EQ(row->memory.a, c.memory.a);
-    EXPECT_EQ(row->memory.b, c.memory.b);
-    EXPECT_EQ(row->memory.c, c.memory.c);
-    EXPECT_EQ(row->cache.decoder, c.cache.decoder);
-    EXPECT_EQ(row->cache.reg, c.cache.reg);
+    EXPECT_EQ(row->memory.decode, c.memory);
+    EXPECT_EQ(row->cache.decode, c.cache);
+  }
+}
+
+// The decoders' register arguments, set from the chips' data sheets rather than from the host table: each
+// board sets its rows where the data sheet puts them and expects the total its data sheet's units give.
+TEST(IdentifyHostBridge, MemoryRegistersWhereTheDataSheetsPutThem) {
+  struct RegisterCase {
+    const char* what;
+    uint16_t vendor, device;
+    uint8_t revision;
+    std::vector<std::pair<uint8_t, uint8_t>> registers;
+    const char* bank0;
+    const char* total;
+  };
+  const RegisterCase cases[] = {
+      // 82443BX: DRB0-7 at 60h-67h in 8 MB units, DRAMC 57h bits 4:3 = 01 SDRAM, SDRAMC 76h bit 2 = CL2.
+      {"440BX", 0x8086, 0x7190, 3,
+       {{0x60, 0x08}, {0x61, 0x10}, {0x62, 0x10}, {0x63, 0x10}, {0x64, 0x10}, {0x65, 0x10}, {0x66, 0x10},
+        {0x67, 0x10}, {0x57, 0x08}, {0x76, 0x04}},
+       "64MB + 64MB", "SDRAM 128MB (CL=2)"},
+      // The same layout on the 82443GX; CL3 with SDRAMC bit 2 clear.
+      {"440GX", 0x8086, 0x71A0, 0,
+       {{0x60, 0x04}, {0x61, 0x04}, {0x62, 0x04}, {0x63, 0x04}, {0x64, 0x04}, {0x65, 0x04}, {0x66, 0x04},
+        {0x67, 0x04}, {0x57, 0x08}, {0x74, 0x04}},
+       "32MB + 0MB", "SDRAM 32MB (CL=3)"},
+      // 82439TX: DRB0-5 at 60h-65h in 4 MB units; rows 0 and 1 marked SDRAM in 68h.
+      {"430TX", 0x8086, 0x7100, 1,
+       {{0x60, 0x04}, {0x61, 0x08}, {0x62, 0x08}, {0x63, 0x08}, {0x64, 0x08}, {0x65, 0x08}, {0x68, 0x30},
+        {0x54, 0x10}},
+       "16MB + 16MB", "SDRAM 32MB (CL=2)"},
+      // 82441FX: DRB0-7 at 60h-67h in 8 MB units; row type 55h bits 1:0 = 01 EDO.
+      {"440FX", 0x8086, 0x1237, 2,
+       {{0x60, 0x02}, {0x61, 0x04}, {0x62, 0x04}, {0x63, 0x04}, {0x64, 0x04}, {0x65, 0x04}, {0x66, 0x04},
+        {0x67, 0x04}, {0x55, 0x01}},
+       "16MB + 16MB", "EDO 32MB"},
+  };
+  for (const RegisterCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    Machine m;
+    vxtest::FunctionImage& host = m.AddHost(c.vendor, c.device, c.revision);
+    for (const auto& r : c.registers) host.Set8(r.first, r.second);
+    vx::PageModel page;
+    ASSERT_EQ(vx::IdentifyHostBridge(m.context, page), 1);
+    EXPECT_EQ(Text(page, vx::kMbBank0), c.bank0);
+    EXPECT_EQ(Text(page, vx::kMbMemoryTotal), c.total);
   }
 }
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "fake_machine.h"
+#include "machine_fixture.h"
 
 namespace {
 
@@ -14,9 +14,10 @@ struct L2Case {
 };
 
 TEST(CacheDecoders, EveryDecoderAndItsFields) {
-  const vx::CacheDecoderCall i430{vx::kL2Intel430, 0x52}, vp2{vx::kL2ViaVp2, 0x50}, vp3{vx::kL2ViaVp3, 0x50},
-      m1451{vx::kL2AliM1451, 0x41}, m1511{vx::kL2AliM1511, 0x41}, m1521{vx::kL2AliM1521, 0x41},
-      s5596{vx::kL2Sis5596, 0x50}, s5597{vx::kL2Sis5597, 0x50}, s530{vx::kL2Sis530, 0x50};
+  const vx::CacheDecoderCall i430{vx::DecodeL2Intel430, 0x52}, vp2{vx::DecodeL2ViaVp2, 0x50},
+      vp3{vx::DecodeL2ViaVp3, 0x50}, m1451{vx::DecodeL2AliM1451, 0x41}, m1511{vx::DecodeL2AliM1511, 0x41},
+      m1521{vx::DecodeL2AliM1521, 0x41}, s5596{vx::DecodeL2Sis5596, 0x50}, s5597{vx::DecodeL2Sis5597, 0x50},
+      s530{vx::DecodeL2Sis530, 0x50};
   const L2Case cases[] = {
       {i430, 0x42, 0, " PB SRAM 256KB"},
       {i430, 0x00, 0, " PB SRAM No Cache"},
@@ -59,11 +60,11 @@ TEST(CacheDecoders, EveryDecoderAndItsFields) {
       {s530, 0x10, 0x20, " PB SRAM 1MB"},
   };
   for (const L2Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "decoder " << int(c.call.decoder) << " x " << std::hex << int(c.x));
+    SCOPED_TRACE(testing::Message() << "case " << &c - cases << " x " << std::hex << int(c.x));
     Image image;
     image.Set(c.call.reg, c.x).Set(c.call.reg + 1u, c.y);
     vx::PageModel page;
-    vx::RunCacheDecoder(page, image.bytes(), c.call);
+    c.call.decode(page, image.bytes(), c.call.reg);
     EXPECT_EQ(Text(page, vx::kMbL2Field), c.line);
     EXPECT_TRUE(page.IsEnabled(vx::kMbL2Label));
     EXPECT_FALSE(page.HasText(vx::kMbL2Label));  // the caption is the host bridge step's

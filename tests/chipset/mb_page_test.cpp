@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "fake_machine.h"
+#include "machine_fixture.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ TEST(FillMbPage, PageOnlyFieldsAndStepOrder) {
   m.AddHost(0x1022, 0x7006, 0x25).Set8(0x61, 0x02).Set8(0x40, 0x1F).Set8(0x50, 0x04).Set8(0x54, 0x04);
   m.Add(0, 7, 0, 0x1022, 0x7408, 0x03, 0x06, 0x01).Set8(0x0E, 0x80);
   m.Add(0, 7, 4, 0x1022, 0x740C, 0x06, 0x0C, 0x03).Set32(0x10, 0x00010000);
-  m.driver.ports[0x1000] = 0x10;
+  m.SetPort32(0x1000, 0x10);
   vx::PageModel page;
   vx::FillMbPage(m.context, page);
   std::string s = Section(m);

@@ -4,12 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "fake_machine.h"
+#include "machine_fixture.h"
 
 namespace {
 
 using vxtest::Image;
 using vxtest::Text;
+
+constexpr vx::MemoryRegisters kRegs{};
 
 struct Banks {
   std::string bank[4];
@@ -88,8 +90,10 @@ auto Fill(std::initializer_list<std::pair<uint32_t, uint8_t>> regs) {
 }
 
 TEST(DecodeMemory430FX, PairedAndSingleRows) {
-  auto paired = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemory430FX(p, i, 0x60, 1); };
-  auto single = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemory430FX(p, i, 0x60, 0); };
+  auto paired = [](vx::PageModel& p, const uint8_t* i) {
+    vx::DecodeMemory430FX(p, i, kRegs.WithFirst(0x60).PairedRows());
+  };
+  auto single = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemory430FX(p, i, kRegs.WithFirst(0x60)); };
   Check({
       // The odd registers are never read in the paired case.
       {"paired 4, 8, 8, 8", Fill({{0x60, 4}, {0x61, 8}, {0x62, 8}, {0x63, 8}, {0x64, 8}, {0x65, 8}, {0x66, 8}, {0x67, 8}, {0x68, 0x30}}),
@@ -109,7 +113,7 @@ TEST(DecodeMemory430FX, PairedAndSingleRows) {
 }
 
 TEST(DecodeMemory430TX, SixRowsWithSdramAndEdoBits) {
-  auto tx = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemory430TX(p, i, 0x60); };
+  auto tx = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemory430TX(p, i, kRegs.WithFirst(0x60)); };
   Check({
       {"EDO rows 0-2 and 4-5", Fill({{0x60, 2}, {0x61, 4}, {0x62, 6}, {0x63, 6}, {0x64, 8}, {0x65, 10}, {0x68, 0x07}, {0x67, 0x30}}),
        tx, {{"8MB + 8MB", "8MB + 0MB", "8MB + 8MB", ""}, "EDO 40MB"}},
@@ -129,8 +133,8 @@ TEST(DecodeMemory430TX, SixRowsWithSdramAndEdoBits) {
 }
 
 TEST(DecodeMemory440FX, FxAndLxRules) {
-  auto fx = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemory440FX(p, i, 0); };
-  auto lx = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemory440FX(p, i, 1); };
+  auto fx = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemory440FX(p, i, kRegs); };
+  auto lx = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemory440FX(p, i, kRegs.LxRules()); };
   auto rows = [](uint8_t type, uint8_t extra58) {
     return Fill({{0x60, 4}, {0x61, 8}, {0x62, 8}, {0x63, 8}, {0x64, 12}, {0x65, 12}, {0x66, 12}, {0x67, 12}, {0x55, type}, {0x58, extra58}});
   };
@@ -148,7 +152,9 @@ TEST(DecodeMemory440FX, FxAndLxRules) {
 }
 
 TEST(DecodeMemory440BX, TypeLatencyAndBoundaries) {
-  auto bx = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemory440BX(p, i, 0x57, 0x60, 0x74); };
+  auto bx = [](vx::PageModel& p, const uint8_t* i) {
+    vx::DecodeMemory440BX(p, i, kRegs.WithDramControl(0x57).WithFirst(0x60).WithSdramControl(0x74));
+  };
   auto boundaries = [](std::initializer_list<uint8_t> b, uint8_t r57, uint8_t r76) {
     std::vector<uint8_t> v(b);
     return [v, r57, r76](Image& image) {
@@ -177,7 +183,7 @@ TEST(DecodeMemory440BX, TypeLatencyAndBoundaries) {
 }
 
 TEST(DecodeMemory810, PopulationCodes) {
-  auto d = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemory810(p, i); };
+  auto d = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemory810(p, i, kRegs); };
   const char* const kSides[16] = {"", "8MB + 0MB", "", "8MB + 8MB", "16MB + 0MB", "16MB + 8MB", "16MB + 16MB",
                                   "32MB + 0MB", "32MB + 16MB", "32MB + 32MB", "64MB + 0MB", "64MB + 32MB",
                                   "64MB + 64MB", "128MB + 0MB", "128MB + 64MB", "128MB + 128MB"};
@@ -195,8 +201,8 @@ TEST(DecodeMemory810, PopulationCodes) {
 }
 
 TEST(DecodeMemory820And840, RambusGroups) {
-  auto d820 = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemory820(p, i); };
-  auto d840 = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemory840(p, i); };
+  auto d820 = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemory820(p, i, kRegs); };
+  auto d840 = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemory840(p, i, kRegs); };
   // Group 0: 4 steps of 8 MB; group 1 repeats it (0x24 masks to 4); group 2: 8 steps at device size code 2.
   auto groups = Fill({{0x60, 4}, {0x62, 0x24}, {0x64, 12}, {0x66, 12}, {0x68, 12}, {0x6A, 12}, {0x6C, 12}, {0x6E, 12},
                       {0x42, 0x04}, {0x61, 0xFF}, {0x50, 0x40}, {0xBE, 0x40}});
@@ -215,7 +221,7 @@ TEST(DecodeMemory820And840, RambusGroups) {
 }
 
 TEST(DecodeMemoryAmd751, ChipSelectsAndModes) {
-  auto d = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemoryAmd751(p, i, 0x40); };
+  auto d = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemoryAmd751(p, i, kRegs.WithFirst(0x40)); };
   Check({
       // Row 0: 64 MB mask, mode 2; row 1: 128 MB mask, mode 2; row 2 disabled; row 3 unlisted code 0 keeps
       // 128 with mode 0 (a quarter).
@@ -232,7 +238,7 @@ TEST(DecodeMemoryAmd751, ChipSelectsAndModes) {
 }
 
 TEST(DecodeMemoryViaVp, PairsWithAddressFields) {
-  auto d = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemoryViaVp(p, i, 0x58); };
+  auto d = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemoryViaVp(p, i, kRegs.WithFirst(0x58)); };
   Check({
       {"EDO pair 0", Fill({{0x58, 0x40}, {0x5A, 4}, {0x5B, 8}, {0x5C, 8}, {0x5D, 8}, {0x5E, 8}, {0x5F, 8}, {0x60, 0x01}, {0x64, 0x10}}), d,
        {{"8MB + 8MB", "", "", ""}, "EDO 16MB"}},
@@ -251,7 +257,7 @@ TEST(DecodeMemoryViaVp, PairsWithAddressFields) {
 }
 
 TEST(DecodeMemoryViaPro, EightRowsOf16MB) {
-  auto d = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemoryViaPro(p, i, 0x58); };
+  auto d = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemoryViaPro(p, i, kRegs.WithFirst(0x58)); };
   Check({
       {"rows 0, 1 and 6", Fill({{0x5A, 2}, {0x5B, 4}, {0x5C, 4}, {0x5D, 4}, {0x5E, 4}, {0x5F, 4}, {0x56, 8}, {0x57, 8}, {0x60, 0xC0}, {0x67, 0x10}, {0x58, 0xFF}}), d,
        {{"32MB + 32MB", "", "", "64MB + 0MB"}, "SDRAM 128MB (CL=2)"}},
@@ -265,8 +271,10 @@ TEST(DecodeMemoryViaPro, EightRowsOf16MB) {
 }
 
 TEST(DecodeMemoryAli, PlainAndPlusOne) {
-  auto plain = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemoryAli(p, i, 0x60, 0); };
-  auto plus = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemoryAli(p, i, 0x60, 1); };
+  auto plain = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemoryAli(p, i, kRegs.WithFirst(0x60)); };
+  auto plus = [](vx::PageModel& p, const uint8_t* i) {
+    vx::DecodeMemoryAli(p, i, kRegs.WithFirst(0x60).PlusOne());
+  };
   Check({
       {"plus one 64, 128", Fill({{0x60, 0x40}, {0x61, 0x30}, {0x62, 0x80}, {0x63, 0x30}, {0x5C, 0x10}}), plus,
        {{"65MB + 65MB", "", "", ""}, "SDRAM 130MB (CL=2)"}},
@@ -290,7 +298,7 @@ TEST(DecodeMemoryAli, PlainAndPlusOne) {
 }
 
 TEST(DecodeMemorySis5597, BanksAndSizeCodes) {
-  auto d = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemorySis5597(p, i, 0x60); };
+  auto d = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemorySis5597(p, i, kRegs.WithFirst(0x60)); };
   Check({
       {"double-sided, then code 11 keeps the size", Fill({{0x63, 0x03}, {0x60, 0x23}, {0x61, 0x0B}, {0x62, 0x27}}), d,
        {{"16MB + 16MB", "16MB + 0MB", "", ""}, "FPM 48MB"}},
@@ -311,7 +319,7 @@ TEST(DecodeMemorySis5597, BanksAndSizeCodes) {
 }
 
 TEST(DecodeMemorySis530, SdramAndVcSdram) {
-  auto d = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemorySis530(p, i, 0x60); };
+  auto d = [](vx::PageModel& p, const uint8_t* i) { vx::DecodeMemorySis530(p, i, kRegs.WithFirst(0x60)); };
   Check({
       {"code 0x85 is 1024 MB", Fill({{0x63, 0x01}, {0x60, 0x85}}), d, {{"1024MB + 0MB", "", "", ""}, "VC-SDRAM 1024MB (CL=2)"}},
       {"VC code 0 and 7", Fill({{0x63, 0x03}, {0x60, 0x80}, {0x61, 0x87}, {0x5D, 0x08}}), d,

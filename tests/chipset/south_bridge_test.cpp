@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "fake_machine.h"
+#include "machine_fixture.h"
 
 namespace {
 
@@ -126,6 +126,7 @@ TEST(RefineChipsetName, ByHostAndSouthBridge) {
       {"VPX, 586 rev 0x30", 0x1106, 0x0585, 0, 0x1106, 0x0586, 0x30, "VIA Apollo VPX/97"},
       {"VPX, unnamed VIA south rev 0x41", 0x1106, 0x0585, 0, 0x1106, 0x0596, 0x41, "VIA Apollo VPX/97"},
       {"VP2, 586 rev 0x2F", 0x1106, 0x0595, 0, 0x1106, 0x0586, 0x2F, "VIA Apollo VP2"},
+      {"VP2, 586 rev 0x30", 0x1106, 0x0595, 0, 0x1106, 0x0586, 0x30, "VIA Apollo VP2/97"},
       {"VP2, 586 rev 0x41", 0x1106, 0x0595, 0, 0x1106, 0x0586, 0x41, "VIA Apollo VP2/97"},
       {"VP2 without a south bridge", 0x1106, 0x0595, 0, 0, 0, 0, "VIA Apollo VP2"},
       {"Aladdin IV", 0x10B9, 0x1531, 1, 0x10B9, 0x1533, 0, "ALi Aladdin IV"},
@@ -168,7 +169,7 @@ TEST(ShowUsbField, PortReadThroughTheDriverOnly) {
     Machine m;
     m.Add(0, 7, 0, 0x8086, 0x7110, 0x02, 0x06, 0x01).Set8(0x0E, 0x80);
     m.Add(0, 7, 2, 0x8086, 0x7112, 0x01, 0x0C, 0x03).Set32(0x10, c.bar);
-    m.driver.ports[c.port & 0xFFFF] = c.value;
+    m.SetPort32(static_cast<uint16_t>(c.port), c.value);
     vx::PageModel page;
     EXPECT_EQ(vx::ShowUsbField(m.context, page), 1);
     EXPECT_EQ(m.driver.portRequests, 1);
@@ -194,7 +195,7 @@ TEST(ShowUsbField, FirstControllerAnyFunction) {
   m.Add(0, 7, 0, 0x8086, 0x7110, 0x02, 0x06, 0x01).Set8(0x0E, 0x80);
   m.Add(0, 7, 3, 0x8086, 0x7112, 0x01, 0x0C, 0x03).Set32(0x10, 0x00020000);
   m.Add(0, 9, 0, 0x1106, 0x3038, 0x04, 0x0C, 0x03).Set32(0x10, 0x00030000);
-  m.driver.ports[0x2000] = 0x21;
+  m.SetPort32(0x2000, 0x21);
   vx::PageModel page;
   EXPECT_EQ(vx::ShowUsbField(m.context, page), 1);
   EXPECT_EQ(Text(page, vx::kMbUsb), "2.1");

@@ -148,6 +148,55 @@ TEST(CpuidDump, MalformedLinesNameFileAndLine) {
   }
 }
 
+// A processor that claims every leaf up to a given highest one; each leaf answers its own number.
+class ClaimingCpu final : public vx::CpuidSource {
+ public:
+  ClaimingCpu(uint32_t highest, uint32_t highestExtended) : highest_(highest), highestExtended_(highestExtended) {}
+  bool HasCpuid() override { return true; }
+  vx::CpuidRegs Query(uint32_t leaf) override {
+    if (leaf == 0) return {highest_, 0, 0, 0};
+    if (leaf == 0x80000000u) return {highestExtended_, 0, 0, 0};
+    return {leaf, 0, 0, 0};
+  }
+
+ private:
+  uint32_t highest_, highestExtended_;
+};
+
+// The recording writer takes at most 64 leaves of each range, however many the processor claims, and no
+// extended leaves when the extended range's answer is not one.
+TEST(CpuidDump, WriterTakesAtMost64LeavesOfEachRange) {
+  struct Case {
+    uint32_t highest, highestExtended;
+    const char* lastStandard;  // the last standard leaf written
+    const char* lastExtended;  // the last extended leaf written
+    size_t lines;
+  };
+  const Case cases[] = {
+      {0x3E, 0x8000003E, "0000003E", "8000003E", 126},
+      {0x3F, 0x8000003F, "0000003F", "8000003F", 128},
+      {0x40, 0x80000040, "0000003F", "8000003F", 128},
+      {0xFFFFFFFF, 0x8000FFFF, "0000003F", "8000003F", 128},
+      // An extended answer outside 0x80000000-0x8000FFFF: the base leaf alone.
+      {0x02, 0x80010000, "00000002", "80000000", 4},
+      {0x02, 0x00000005, "00000002", "80000000", 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.highest << " / " << c.highestExtended);
+    ClaimingCpu cpu(c.highest, c.highestExtended);
+    static char dump[16384];
+    size_t n = vx::WriteCpuidDump(cpu, dump, sizeof dump);
+    std::string text(dump, n);
+    size_t lines = 0;
+    for (char ch : text) lines += ch == '\n';
+    EXPECT_EQ(lines, c.lines);
+    EXPECT_NE(text.find(std::string("CPUID ") + c.lastStandard + ":"), std::string::npos);
+    EXPECT_NE(text.find(std::string("CPUID ") + c.lastExtended + ":"), std::string::npos);
+    EXPECT_EQ(text.find("CPUID 00000040:"), std::string::npos);
+    EXPECT_EQ(text.find("CPUID 80000040:"), std::string::npos);
+  }
+}
+
 // This machine's own processor through the instruction must probe without harm and agree with its own
 // recording.
 TEST(CpuidDump, InstructionAgreesWithItsRecording) {

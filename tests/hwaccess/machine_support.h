@@ -9,8 +9,7 @@
 #include <vector>
 
 #include "drivers/pcidebug/pcidebug.h"
-#include "hwaccess/handler_transport.h"
-#include "hwaccess/pci_machine.h"
+#include "hwaccess/machine_route.h"
 #include "test_support.h"
 
 namespace vxtest {
@@ -29,26 +28,24 @@ inline std::vector<std::string> RecordedMachineNames() {
   return names;
 }
 
-// A machine, its handler and the access state of Windows NT with the PCIDebug driver open.
+// A machine, its route and the access state of Windows NT with the PCIDebug driver open.
 struct MachineUnderTest {
-  std::unique_ptr<vx::RecordedPciMachine> recorded = std::make_unique<vx::RecordedPciMachine>();
-  PciDebugBus bus{};
-  PciDebugPorts ports{};
-  std::unique_ptr<vx::HandlerTransport> transport;
+  std::unique_ptr<vx::MachineRoute> route = std::make_unique<vx::MachineRoute>();
+  vx::RecordedPciMachine* recorded = &route->recorded;
+  PciDebugBus& bus = route->bus;
+  PciDebugPorts& ports = route->ports;
+  vx::HandlerTransport* transport = &route->transport;
   vx::AccessState access;
 
-  void Bind() {
-    PciDebugMachineBus(&recorded->machine, &bus);
-    PciDebugMachinePorts(&recorded->machine, &ports);
-    transport = std::make_unique<vx::HandlerTransport>(&bus, &ports);
-    vx::UseDriverRoute(access, transport.get());
-  }
+  MachineUnderTest() = default;
+  MachineUnderTest(const MachineUnderTest&) = delete;
+  MachineUnderTest& operator=(const MachineUnderTest&) = delete;
+
   bool Parse(const std::string& text, const std::string& name, std::string* error) {
     char message[512] = "";
-    bool ok = vx::ParsePciMachine(text.data(), text.size(), name.c_str(), recorded.get(), message, sizeof message,
-                                  nullptr, 0);
+    bool ok = route->Parse(text.data(), text.size(), name.c_str(), message, sizeof message);
     *error = message;
-    if (ok) Bind();
+    if (ok) route->Attach(access);
     return ok;
   }
   bool Load(const std::string& name, std::string* error) {

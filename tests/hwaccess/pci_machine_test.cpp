@@ -34,17 +34,15 @@ TEST(LspciReader, ReadsVerboseOutputWithPortsAndDomains) {
       "02:1f.7 Unclassified device: x\r\n" +
       HexLines(4);
   auto m = std::make_unique<vx::RecordedPciMachine>();
-  char err[256] = "", warnings[512] = "";
-  ASSERT_TRUE(vx::ParsePciMachine(text.data(), text.size(), "m.txt", m.get(), err, sizeof err, warnings,
-                                  sizeof warnings))
-      << err;
+  char err[256] = "";
+  ASSERT_TRUE(vx::ParsePciMachine(text.data(), text.size(), "m.txt", m.get(), err, sizeof err)) << err;
   ASSERT_EQ(m->machine.functionCount, 2u);
   EXPECT_EQ(m->functions[0].busDevFn, 0x0038);
   EXPECT_EQ(m->functions[0].recorded, 256);
   EXPECT_EQ(m->functions[0].config[0x0B], 0x06);
   EXPECT_EQ(m->functions[1].busDevFn, 0x02FF);
   EXPECT_EQ(m->functions[1].recorded, 64);
-  EXPECT_STREQ(warnings, "m.txt:26: 02:1f.7 has 64 of 256 configuration bytes recorded; the rest reads as zeros\n");
+  EXPECT_EQ(m->warnings, "m.txt:26: 02:1f.7 has 64 of 256 configuration bytes recorded; the rest reads as zeros\n");
   // Ports byte by byte, little-endian.
   ASSERT_EQ(m->machine.portCount, 6u);
   EXPECT_EQ(m->portBytes[0].port, 0xd400);
@@ -88,7 +86,7 @@ TEST(LspciReader, RefusesMalformedInputNamingFileAndLine) {
   for (const Case& c : cases) {
     auto m = std::make_unique<vx::RecordedPciMachine>();
     char err[256] = "";
-    EXPECT_FALSE(vx::ParsePciMachine(c.text.data(), c.text.size(), "bad.txt", m.get(), err, sizeof err, nullptr, 0))
+    EXPECT_FALSE(vx::ParsePciMachine(c.text.data(), c.text.size(), "bad.txt", m.get(), err, sizeof err))
         << c.text;
     EXPECT_STREQ(err, c.error) << c.text;
   }

@@ -13,7 +13,7 @@
 #include <string.h>
 
 #include "hwaccess/access.h"
-#include "hwaccess/handler_transport.h"
+#include "hwaccess/machine_route.h"
 #include "hwaccess/lifecycle.h"
 #include "hwaccess/pci_machine.h"
 #include "tests/hwaccess/wine_services.h"
@@ -52,17 +52,14 @@ int RunWithDriver(const char* machinePath, bool leftover) {
     printf("%s: cannot be read\n", machinePath);
     return 2;
   }
-  static vx::RecordedPciMachine machine;
+  static vx::MachineRoute route;
   char err[512];
-  if (!vx::ParsePciMachine(text, length, machinePath, &machine, err, sizeof err, nullptr, 0)) {
+  if (!route.Parse(text, length, machinePath, err, sizeof err)) {
     printf("%s\n", err);
     return 2;
   }
-  PciDebugBus bus;
-  PciDebugPorts ports;
-  PciDebugMachineBus(&machine.machine, &bus);
-  PciDebugMachinePorts(&machine.machine, &ports);
-  vx::HandlerTransport native(&bus, &ports);
+  vx::HandlerTransport& native = route.transport;
+  const vx::RecordedPciMachine& machine = route.recorded;
 
   if (leftover) {
     DeleteLeftover("PCIDebug");
@@ -96,7 +93,7 @@ int RunWithDriver(const char* machinePath, bool leftover) {
   }
   // Every recorded function's image through the program's own block read.
   vx::AccessState local;
-  vx::UseDriverRoute(local, &native);
+  route.Attach(local);
   for (uint32_t i = 0; i < machine.machine.functionCount; ++i) {
     uint16_t bdf = machine.functions[i].busDevFn;
     uint8_t a[257] = {0}, b[257] = {0};

@@ -16,8 +16,7 @@
 #include <vector>
 
 #include "hwaccess/access.h"
-#include "hwaccess/handler_transport.h"
-#include "hwaccess/pci_machine.h"
+#include "hwaccess/machine_route.h"
 
 namespace {
 
@@ -48,9 +47,10 @@ std::string Where(bool ok, const vx::PciLocation& l) {
   return s;
 }
 
-StartUp RunStartUp(vx::HandlerTransport& transport, Finder find) {
+StartUp RunStartUp(vx::MachineRoute& route, Finder find) {
   vx::AccessState access;
-  vx::UseDriverRoute(access, &transport);
+  route.Attach(access);
+  vx::HandlerTransport& transport = route.transport;
   transport.requests = 0;
   uint8_t image[257] = {0};
   StartUp result;
@@ -97,20 +97,15 @@ int main(int argc, char** argv) {
     std::ifstream in(std::string(argv[1]) + "/" + name, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
-    auto machine = std::make_unique<vx::RecordedPciMachine>();
+    auto route = std::make_unique<vx::MachineRoute>();
     char err[512];
     std::string s = text.str();
-    if (!vx::ParsePciMachine(s.data(), s.size(), name.c_str(), machine.get(), err, sizeof err, nullptr, 0)) {
+    if (!route->Parse(s.data(), s.size(), name.c_str(), err, sizeof err)) {
       fprintf(stderr, "%s\n", err);
       return 2;
     }
-    PciDebugBus bus;
-    PciDebugPorts ports;
-    PciDebugMachineBus(&machine->machine, &bus);
-    PciDebugMachinePorts(&machine->machine, &ports);
-    vx::HandlerTransport transport(&bus, &ports);
-    StartUp scan = RunStartUp(transport, vx::FindFunctionByClass);
-    StartUp plain = RunStartUp(transport, PlainOrder);
+    StartUp scan = RunStartUp(*route, vx::FindFunctionByClass);
+    StartUp plain = RunStartUp(*route, PlainOrder);
     bool ok = scan.found == plain.found && scan.requests < 1000;
     printf("%-36s %6u %11u  %s%s\n", name.c_str(), scan.requests, plain.requests, scan.found.c_str(),
            ok ? "" : "   <-- FAILS");

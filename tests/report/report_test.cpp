@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "report/page_writer.h"
 #include "report/report.h"
 
 namespace {
@@ -55,6 +56,37 @@ TEST(Report, CapacitiesHoldUnderOverlongInput) {
   // The first three sections fit whole; the fourth is cut, the fifth left out.
   EXPECT_EQ(joined.find(vx::kSectionHeaders[vx::kChipsetSection]), 22u + 3 * 2047u);
   EXPECT_EQ(joined.find(vx::kSectionHeaders[vx::kVgaSection]), std::string::npos);
+}
+
+// A field sets its control to the value and appends the padded label, the value and CR LF; a value too long
+// for the line is cut on the control's own capacity (256) and in the line, which still ends with CR LF.
+TEST(PageWriter, FieldSetsTheControlAndAppendsItsLine) {
+  static vx::Report report;
+  static vx::PageModel page;
+  report = vx::Report();
+  page.Clear();
+  vx::PageWriter w(report, vx::kVgaSection, page, 10);
+  w.Field(1072, "VGA Name", "Matrox Millennium G400");
+  w.Field(1070, "Vendor ID", "102B");
+  w.Line("\r\n");
+  const std::string longValue(300, 'v');
+  w.Field(1073, "Revision", longValue.c_str());
+  EXPECT_STREQ(page.GetText(1072), "Matrox Millennium G400");
+  EXPECT_STREQ(page.GetText(1070), "102B");
+  EXPECT_EQ(std::string(page.GetText(1073)), longValue.substr(0, 256));
+  const std::string longLine = "Revision  : " + std::string(256 - 2 - 12, 'v') + "\r\n";
+  EXPECT_EQ(std::string(report.section[vx::kVgaSection].c_str()),
+            "VGA Name  : Matrox Millennium G400\r\nVendor ID : 102B\r\n\r\n" + longLine);
+
+  // A section writer with a shorter line limit and a label as wide as its width.
+  report = vx::Report();
+  vx::SectionWriter s(report, vx::kChipsetSection, 4, 10);
+  s.Field("Name", "abcdefghij");
+  s.Field("N", "ab");
+  EXPECT_EQ(std::string(report.section[vx::kChipsetSection].c_str()), "Name: ab\r\nN   : ab\r\n");
+  EXPECT_STREQ(vx::SupportText(1), "Support");
+  EXPECT_STREQ(vx::SupportText(0), "No Support");
+  EXPECT_STREQ(vx::SupportText(2), "No Support");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "report/page_model.h"
@@ -31,6 +32,62 @@ TEST(Text, BoundedOperationsCutAtCapacity) {
     EXPECT_STREQ(buffer, c.expected) << c.what;
     EXPECT_EQ(std::string(buffer + 8, 4), "####") << c.what;
   }
+}
+
+// A buffer without its terminating zero (filled to the capacity) given to an append or a format comes back
+// terminated within its capacity, the guard bytes behind it untouched.
+struct Guarded {
+  vx::Text<8> text;
+  char guard[4];
+};
+
+TEST(Text, UnterminatedBufferComesBackTerminated) {
+  struct Case {
+    const char* what;
+    void (*op)(Guarded& g);
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"append", [](Guarded& g) { vx::TextAppend(g.text.s, 8, "xyz"); }, "#######"},
+      {"append empty", [](Guarded& g) { vx::TextAppend(g.text.s, 8, ""); }, "#######"},
+      {"append format", [](Guarded& g) { vx::TextAppendFormat(g.text.s, 8, "%d", 7); }, "#######"},
+      {"format", [](Guarded& g) { vx::TextFormat(g.text.s, 8, "%s", "abcdefghij"); }, "abcdefg"},
+      {"text append", [](Guarded& g) { g.text.Append("xyz"); }, "#######"},
+      {"text append format", [](Guarded& g) { g.text.AppendFormat("%s", "xyz"); }, "#######"},
+      {"text format", [](Guarded& g) { g.text.Format("%s", "xyz"); }, "xyz"},
+  };
+  static_assert(sizeof(Guarded) == 12, "the guard follows the text directly");
+  for (const Case& c : cases) {
+    Guarded g;
+    memset(g.text.s, '#', sizeof g.text.s);
+    memcpy(g.guard, "GRD", 4);  // a zero behind the guard keeps a bad read from running on
+    c.op(g);
+    EXPECT_NE(memchr(g.text.s, 0, sizeof g.text.s), nullptr) << c.what;
+    EXPECT_EQ(std::string(g.text.s, strnlen(g.text.s, sizeof g.text.s)), c.expected) << c.what;
+    EXPECT_STREQ(g.guard, "GRD") << c.what;
+  }
+}
+
+// A page model holds 80 controls: an 81st is not taken (nothing written past the table), the 80 stay.
+TEST(PageModel, EightyFirstControlIsNotTaken) {
+  auto page = std::make_unique<vx::PageModel>();
+  page->Clear();
+  for (int i = 0; i < vx::kMaxPageControls; ++i) page->SetTextFormat(1000 + i, "c%d", i);
+  ASSERT_EQ(page->count, vx::kMaxPageControls);
+  page->SetText(2000, "eighty-first");
+  page->SetTextFormat(2001, "%s", "eighty-first");
+  page->Enable(2002);
+  EXPECT_EQ(page->count, vx::kMaxPageControls);
+  EXPECT_FALSE(page->HasText(2000));
+  EXPECT_FALSE(page->HasText(2001));
+  EXPECT_FALSE(page->IsEnabled(2002));
+  EXPECT_STREQ(page->GetText(2000), "");
+  // The table is full, but its controls still change.
+  page->SetText(1079, "last");
+  page->Enable(1000);
+  EXPECT_STREQ(page->GetText(1079), "last");
+  EXPECT_STREQ(page->GetText(1000), "c0");
+  EXPECT_TRUE(page->IsEnabled(1000));
 }
 
 TEST(Text, FixedTextAppendsUntilFull) {

@@ -121,7 +121,7 @@ TEST(FaultInjection, EveryModeOnEveryMachine) {
     for (const Case& c : cases) {
       for (uint32_t e : errors) {
         std::string what = name + ", " + c.name + ", error " + std::to_string(e);
-        FaultyTransport faulty(machine.transport.get(), c.mode, c.parameter, e);
+        FaultyTransport faulty(machine.transport, c.mode, c.parameter, e);
         static FilledRun run;
         FillMachine(machine, &faulty, &run);
         ExpectWholeReport(run, what);

@@ -4,7 +4,7 @@
 #include <tuple>
 #include <vector>
 
-#include "fake_pci.h"
+#include "machine_fixture.h"
 #include "video/graphics_adapter.h"
 
 namespace {
@@ -350,11 +350,12 @@ TEST(AdapterDiscovery, OrderAndClassTest) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    vxtest::FakePciDriver driver;
+    vxtest::Machine machine;
     for (auto& f : c.functions) {
-      driver.Place(std::get<0>(f), std::get<1>(f), std::get<2>(f), vxtest::MakeFunction(0x1234, 0x5678, std::get<3>(f)));
+      machine.Place(std::get<0>(f), std::get<1>(f), std::get<2>(f),
+                    vxtest::MakeFunction(0x1234, 0x5678, std::get<3>(f)));
     }
-    vx::AccessState access = vxtest::DriverAccess(driver);
+    vx::AccessState& access = machine.access;
     uint32_t bus = 99, device = 99, function = 99;
     ASSERT_EQ(vx::FindGraphicsAdapter(access, &bus, &device, &function), c.found);
     if (c.found) {
@@ -374,12 +375,12 @@ TEST(AdapterDiscovery, NoRoute) {
 
 // The ID fields come from the image; a read that stops early leaves the rest zero.
 TEST(AdapterRead, IdsFromImageAndShortRead) {
-  vxtest::FakePciDriver driver;
-  vxtest::ConfigImage image = vxtest::MakeFunction(0x10DE, 0x0028, 0x03000015);
-  vxtest::Put16(image, 0x2C, 0x1092);
-  vxtest::Put16(image, 0x2E, 0x051A);
-  driver.Place(1, 0, 0, image);
-  vx::AccessState access = vxtest::DriverAccess(driver);
+  vxtest::Machine machine;
+  vxtest::FunctionImage image = vxtest::MakeFunction(0x10DE, 0x0028, 0x03000015);
+  image.Set16(0x2C, 0x1092);
+  image.Set16(0x2E, 0x051A);
+  machine.Place(1, 0, 0, image);
+  vx::AccessState& access = machine.access;
   vx::GraphicsAdapter adapter;
   ASSERT_TRUE(vx::ReadGraphicsAdapter(access, 1, 0, 0, &adapter));
   EXPECT_EQ(adapter.vendorId, 0x10DE);
@@ -388,8 +389,8 @@ TEST(AdapterRead, IdsFromImageAndShortRead) {
   EXPECT_EQ(adapter.subsystemId, 0x051A);
 
   // A dword of all ones at 0x2C ends the block: the subsystem ID reads 0 and the board is a plain TNT2.
-  vxtest::Put32(image, 0x2C, 0xFFFFFFFF);
-  driver.Place(1, 0, 0, image);
+  image.Set32(0x2C, 0xFFFFFFFF);
+  machine.Place(1, 0, 0, image);
   ASSERT_TRUE(vx::ReadGraphicsAdapter(access, 1, 0, 0, &adapter));
   EXPECT_EQ(adapter.subsystemId, 0x0000);
   EXPECT_EQ(adapter.image[0x2C], 0);

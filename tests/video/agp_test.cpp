@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "fake_pci.h"
+#include "machine_fixture.h"
 #include "report/pages.h"
 #include "video/agp.h"
 
@@ -17,16 +17,16 @@ struct AgpFields {
 };
 
 // A host bridge with its AGP capability at p, first in the list.
-vxtest::ConfigImage HostBridge(const AgpFields& f, uint8_t p = 0xA0) {
-  vxtest::ConfigImage image = vxtest::MakeFunction(0x8086, 0x7190, 0x06000003);
-  vxtest::Put16(image, 0x06, 0x0210);  // status: capability list
-  vxtest::Put8(image, 0x34, p);
-  vxtest::Put8(image, p, 0x02);
-  vxtest::Put8(image, p + 1, 0x00);
-  vxtest::Put8(image, p + 2, f.revision);
-  vxtest::Put32(image, p + 4, f.status);
-  vxtest::Put32(image, p + 8, f.command);
-  vxtest::Put16(image, p + 0x10, f.control);
+vxtest::FunctionImage HostBridge(const AgpFields& f, uint8_t p = 0xA0) {
+  vxtest::FunctionImage image = vxtest::MakeFunction(0x8086, 0x7190, 0x06000003);
+  image.Set16(0x06, 0x0210);  // status: capability list
+  image.Set8(0x34, p);
+  image.Set8(p, 0x02);
+  image.Set8(p + 1, 0x00);
+  image.Set8(p + 2, f.revision);
+  image.Set32(p + 4, f.status);
+  image.Set32(p + 8, f.command);
+  image.Set16(p + 0x10, f.control);
   return image;
 }
 
@@ -36,9 +36,9 @@ struct Decoded {
   std::string block;  // what the decode appended behind the section header
 };
 
-Decoded Decode(vxtest::FakePciDriver& driver, uint32_t apertureMB = 64) {
+Decoded Decode(vxtest::Machine& machine, uint32_t apertureMB = 64) {
   static vx::Report report;
-  vx::AccessState access = vxtest::DriverAccess(driver);
+  vx::AccessState& access = machine.access;
   vx::ProgramState state;
   state.graphicsApertureSizeMB = apertureMB;
   vx::PageContext context;
@@ -54,10 +54,10 @@ Decoded Decode(vxtest::FakePciDriver& driver, uint32_t apertureMB = 64) {
   return d;
 }
 
-Decoded DecodeBridge(const vxtest::ConfigImage& image, uint32_t apertureMB = 64) {
-  vxtest::FakePciDriver driver;
-  driver.Place(0, 0, 0, image);
-  return Decode(driver, apertureMB);
+Decoded DecodeBridge(const vxtest::FunctionImage& image, uint32_t apertureMB = 64) {
+  vxtest::Machine machine;
+  machine.Place(0, 0, 0, image);
+  return Decode(machine, apertureMB);
 }
 
 const char* LabelOf(int id) {
@@ -194,31 +194,31 @@ TEST(AgpState, NoAgpCapability) {
   const std::string kNoSupport = "\r\nAGP Operation         : No Support\r\n\r\n";
   struct Case {
     const char* what;
-    vxtest::ConfigImage image;
+    vxtest::FunctionImage image;
   };
   std::vector<Case> cases;
 
-  vxtest::ConfigImage noList = HostBridge(AgpFields());
-  vxtest::Put16(noList, 0x06, 0x0200);  // status bit 4 clear: the pointer is not looked at
+  vxtest::FunctionImage noList = HostBridge(AgpFields());
+  noList.Set16(0x06, 0x0200);  // status bit 4 clear: the pointer is not looked at
   cases.push_back({"no capability list", noList});
 
-  vxtest::ConfigImage notFirst = HostBridge(AgpFields(), 0xA0);
-  vxtest::Put8(notFirst, 0x34, 0x80);  // first: power management, next: AGP at 0xA0
-  vxtest::Put8(notFirst, 0x80, 0x01);
-  vxtest::Put8(notFirst, 0x81, 0xA0);
+  vxtest::FunctionImage notFirst = HostBridge(AgpFields(), 0xA0);
+  notFirst.Set8(0x34, 0x80);  // first: power management, next: AGP at 0xA0
+  notFirst.Set8(0x80, 0x01);
+  notFirst.Set8(0x81, 0xA0);
   cases.push_back({"first capability power management, AGP second", notFirst});
 
-  vxtest::ConfigImage tooHigh = HostBridge(AgpFields(), 0xE0);
-  vxtest::Put8(tooHigh, 0x34, 0xEF);
-  vxtest::Put8(tooHigh, 0xEF, 0x02);  // an AGP ID whose capability would run past the image
+  vxtest::FunctionImage tooHigh = HostBridge(AgpFields(), 0xE0);
+  tooHigh.Set8(0x34, 0xEF);
+  tooHigh.Set8(0xEF, 0x02);  // an AGP ID whose capability would run past the image
   cases.push_back({"pointer 0xEF", tooHigh});
 
-  vxtest::ConfigImage topmost = tooHigh;
-  vxtest::Put8(topmost, 0x34, 0xFF);
-  vxtest::Put8(topmost, 0xFF, 0x02);
+  vxtest::FunctionImage topmost = tooHigh;
+  topmost.Set8(0x34, 0xFF);
+  topmost.Set8(0xFF, 0x02);
   cases.push_back({"pointer 0xFF", topmost});
 
-  vxtest::ConfigImage plainPci = vxtest::MakeFunction(0x1106, 0x0585, 0x06000000);
+  vxtest::FunctionImage plainPci = vxtest::MakeFunction(0x1106, 0x0585, 0x06000000);
   cases.push_back({"PCI-only host bridge", plainPci});
 
   for (const Case& c : cases) {
@@ -243,8 +243,8 @@ TEST(AgpState, CapabilityAtLastWholeOffset) {
 
 // Host bridge unreadable: nothing set, nothing appended, not even the blank line.
 TEST(AgpState, UnreadableHostBridge) {
-  vxtest::FakePciDriver driver;
-  Decoded d = Decode(driver);
+  vxtest::Machine machine;
+  Decoded d = Decode(machine);
   EXPECT_EQ(d.result, 0);
   EXPECT_EQ(d.block, "");
   EXPECT_EQ(d.page.count, 0);

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "fake_pci.h"
+#include "machine_fixture.h"
 #include "report/pages.h"
 
 namespace {
@@ -10,21 +10,21 @@ namespace {
 const char kHeader[] = "===== V G A  I n f o =============================\r\n";
 
 // A 440BX-style host bridge: AGP 1.0 capability at 0xA0, 2x enabled, side-band on.
-vxtest::ConfigImage Bx440() {
-  vxtest::ConfigImage image = vxtest::MakeFunction(0x8086, 0x7190, 0x06000003);
-  vxtest::Put16(image, 0x06, 0x2210);
-  vxtest::Put8(image, 0x34, 0xA0);
-  vxtest::Put32(image, 0xA0, 0x00100002);
-  vxtest::Put32(image, 0xA4, 0x1F000203);
-  vxtest::Put32(image, 0xA8, 0x00000302);
-  vxtest::Put16(image, 0xB0, 0x0080);
+vxtest::FunctionImage Bx440() {
+  vxtest::FunctionImage image = vxtest::MakeFunction(0x8086, 0x7190, 0x06000003);
+  image.Set16(0x06, 0x2210);
+  image.Set8(0x34, 0xA0);
+  image.Set32(0xA0, 0x00100002);
+  image.Set32(0xA4, 0x1F000203);
+  image.Set32(0xA8, 0x00000302);
+  image.Set16(0xB0, 0x0080);
   return image;
 }
 
-vxtest::ConfigImage Tnt2() {
-  vxtest::ConfigImage image = vxtest::MakeFunction(0x10DE, 0x0028, 0x03000011);
-  vxtest::Put16(image, 0x2C, 0x1092);
-  vxtest::Put16(image, 0x2E, 0x0005);
+vxtest::FunctionImage Tnt2() {
+  vxtest::FunctionImage image = vxtest::MakeFunction(0x10DE, 0x0028, 0x03000011);
+  image.Set16(0x2C, 0x1092);
+  image.Set16(0x2E, 0x0005);
   return image;
 }
 
@@ -46,10 +46,10 @@ void Fill(vx::AccessState& access, uint32_t apertureMB, Filled* out) {
 }
 
 TEST(VgaPage, AdapterAndAgpHostBridge) {
-  vxtest::FakePciDriver driver;
-  driver.Place(0, 0, 0, Bx440());
-  driver.Place(1, 0, 0, Tnt2());
-  vx::AccessState access = vxtest::DriverAccess(driver);
+  vxtest::Machine machine;
+  machine.Place(0, 0, 0, Bx440());
+  machine.Place(1, 0, 0, Tnt2());
+  vx::AccessState& access = machine.access;
   static Filled f;
   f.report.section[vx::kVgaSection].Set("left over from before\r\n");  // the section is reset, not appended to
   Fill(access, 64, &f);
@@ -85,11 +85,11 @@ TEST(VgaPage, AdapterAndAgpHostBridge) {
 }
 
 TEST(VgaPage, UnnamedAdapterWithoutAgp) {
-  vxtest::FakePciDriver driver;
-  driver.Place(0, 0, 0, vxtest::MakeFunction(0x1039, 0x0001, 0x06000000));
-  vxtest::ConfigImage adapter = vxtest::MakeFunction(0x1039, 0x6205, 0x03000003);
-  driver.Place(0, 9, 0, adapter);
-  vx::AccessState access = vxtest::DriverAccess(driver);
+  vxtest::Machine machine;
+  machine.Place(0, 0, 0, vxtest::MakeFunction(0x1039, 0x0001, 0x06000000));
+  vxtest::FunctionImage adapter = vxtest::MakeFunction(0x1039, 0x6205, 0x03000003);
+  machine.Place(0, 9, 0, adapter);
+  vx::AccessState& access = machine.access;
   static Filled f;
   Fill(access, 0, &f);
   EXPECT_EQ(f.section(), std::string(kHeader) +
@@ -107,9 +107,9 @@ TEST(VgaPage, UnnamedAdapterWithoutAgp) {
 
 // Without an adapter the AGP block follows the header directly.
 TEST(VgaPage, NoAdapter) {
-  vxtest::FakePciDriver driver;
-  driver.Place(0, 0, 0, Bx440());
-  vx::AccessState access = vxtest::DriverAccess(driver);
+  vxtest::Machine machine;
+  machine.Place(0, 0, 0, Bx440());
+  vx::AccessState& access = machine.access;
   static Filled f;
   Fill(access, 256, &f);
   std::string prefix = std::string(kHeader) + "\r\nAGP Operation         : Support\r\n";
@@ -121,9 +121,9 @@ TEST(VgaPage, NoAdapter) {
 
 // Adapter readable, host bridge not: the section ends after the adapter lines.
 TEST(VgaPage, UnreadableHostBridge) {
-  vxtest::FakePciDriver driver;
-  driver.Place(1, 0, 0, Tnt2());
-  vx::AccessState access = vxtest::DriverAccess(driver);
+  vxtest::Machine machine;
+  machine.Place(1, 0, 0, Tnt2());
+  vx::AccessState& access = machine.access;
   static Filled f;
   Fill(access, 64, &f);
   EXPECT_EQ(f.section(), std::string(kHeader) +
