@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/input_file.h"
+#include "cli/linux_ports.h"
 #include "cli/sysfs_pci.h"
 #include "cpu/clock.h"
 #include "cpu/cpuid.h"
@@ -37,15 +38,25 @@ const char kUsage[] =
     "                      2095.99; 1 to 100000, at most three decimals) instead of waiting one second on\n"
     "                      this one; without it a recorded processor's clock reads \"unknown\"\n"
     "  --no-pci            read no PCI configuration (as when no access driver can be opened)\n"
+    "  --access METHOD     how PCI configuration is read: sysfs (the default: Linux sysfs, through the\n"
+    "                      same requests as the access driver on Windows NT), ports (configuration\n"
+    "                      mechanism 1 through ports 0xCF8/0xCFC, as on Windows 95/98/ME without the\n"
+    "                      driver; needs root and a kernel that grants I/O privilege, else exit 2\n"
+    "                      before anything is printed) or dump (a recording: needs --pci-dump FILE,\n"
+    "                      which selects it by itself)\n"
+    "  --count-requests    on standard error, the number of requests sent to the access driver (with\n"
+    "                      --access ports: of configuration addresses written to port 0xCF8)\n"
     "  --help              show this help and exit\n"
     "\n"
-    "Exit status: 0 on success, 2 on a bad argument or input file.\n";
+    "Exit status: 0 on success, 2 on a bad argument or input file, or when the ports are refused.\n";
 
 struct Options {
   std::string cpuidDump;
   std::string saveCpuid;
   std::string pciDump;
   bool noPci = false;
+  std::string access;  // --access: "sysfs", "ports" or "dump"; empty: by the other options
+  bool countRequests = false;
   uint64_t clockKHz = 0;  // --clock-mhz in kHz; 0: this machine's clock
 };
 
@@ -94,6 +105,12 @@ int main(int argc, char** argv) {
         return Fail("--clock-mhz: '" + mhz + "' is not a frequency from 1 to 100000 MHz with at most three decimals");
     } else if (arg == "--no-pci") {
       options.noPci = true;
+    } else if (arg == "--access") {
+      if (!value(&options.access)) return Fail("--access needs a method: sysfs, ports or dump");
+      if (options.access != "sysfs" && options.access != "ports" && options.access != "dump")
+        return Fail("--access: unknown method '" + options.access + "' (sysfs, ports or dump)");
+    } else if (arg == "--count-requests") {
+      options.countRequests = true;
     } else {
       return Fail("unknown argument '" + arg + "' (see --help)");
     }
@@ -105,7 +122,7 @@ int main(int argc, char** argv) {
   std::string error;
 
   if (!options.saveCpuid.empty() && (!options.cpuidDump.empty() || !options.pciDump.empty() || options.noPci ||
-                                     options.clockKHz != 0))
+                                     options.clockKHz != 0 || !options.access.empty() || options.countRequests))
     return Fail("--save-cpuid records this machine's processor and takes no other option");
   if (!options.saveCpuid.empty()) {
     static char dump[16384];
@@ -125,6 +142,16 @@ int main(int argc, char** argv) {
   }
 
   if (options.noPci && !options.pciDump.empty()) return Fail("--no-pci and --pci-dump exclude each other");
+  if (options.noPci && !options.access.empty()) return Fail("--no-pci and --access exclude each other");
+  if (options.access == "dump" && options.pciDump.empty()) return Fail("--access dump needs --pci-dump FILE");
+  if (!options.pciDump.empty() && !options.access.empty() && options.access != "dump")
+    return Fail("--pci-dump reads a recording: it takes no --access " + options.access);
+
+  // The Windows 9x route: the process itself executes the port instructions. Asked before anything is
+  // read or printed.
+  static vexilor_cli::LinuxPortIo portIo;
+  bool portRoute = options.access == "ports";
+  if (portRoute && !portIo.Acquire(&error)) return Fail(error);
 
   // PCI: the request handler in-process, over a recorded machine or this machine's sysfs, as the PCIDebug
   // driver on Windows NT; or no route at all.
@@ -141,6 +168,8 @@ int main(int argc, char** argv) {
       return Fail(message);
     fputs(recordedRoute.recorded.warnings.c_str(), stderr);
     recordedRoute.Attach(access);
+  } else if (portRoute) {
+    vexilor_cli::UseWindows9xPortRoute(access, &portIo);
   } else if (!options.noPci) {
     sysfs = new vexilor_cli::SysfsPciBus();
     sysfs->Bind(&sysfsBus);
@@ -164,6 +193,10 @@ int main(int argc, char** argv) {
   vx::FillAllPages(context, models);
 
   delete sysfs;
+  if (options.countRequests)
+    fprintf(stderr, "vexilor-report: %u requests\n",
+            portRoute ? portIo.configRequests
+                      : !options.pciDump.empty() ? recordedRoute.transport.requests : sysfsTransport.requests);
 
   const char* text = report.joined.c_str();
   size_t length = strlen(text);

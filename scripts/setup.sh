@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64         # the Windows targets
   wine64 xvfb x11-utils x11-apps xdotool imagemagick   # the Windows program under Wine, screenshots
   fonts-wine fonts-ipafont-gothic                 # Marlett and Japanese glyphs for Wine
+  qemu-system-x86 busybox-static cpio             # the emulated boards (a kernel from qemu-kernel.sh)
 )
 
 missing=()
@@ -17,7 +18,14 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# The kernel that the emulated-board tests boot; without it they report themselves skipped.
+kernel() {
+  "$(dirname "$0")/qemu-kernel.sh" || echo "setup: no kernel for the emulated-board tests (they will be skipped)" >&2
+}
+if [ ${#missing[@]} -eq 0 ]; then
+  kernel
+  exit 0
+fi
 
 echo "setup: installing ${missing[*]}" >&2
 SUDO=""
@@ -25,3 +33,4 @@ SUDO=""
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
+kernel

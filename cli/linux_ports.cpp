@@ -1,0 +1,113 @@
+#include "cli/linux_ports.h"
+
+#include <errno.h>
+#include <string.h>
+#include <unistd.h>
+
+#if (defined(__i386__) || defined(__x86_64__)) && defined(__GLIBC__)
+#include <sys/io.h>
+#define VX_HAVE_PORT_IO 1
+#else
+#define VX_HAVE_PORT_IO 0
+#endif
+
+#include "hwaccess/lifecycle.h"
+
+namespace vexilor_cli {
+
+bool LinuxPortIo::Acquire(std::string* error) {
+#if VX_HAVE_PORT_IO
+  if (iopl(3) == 0) {
+    first_ = 0;
+    end_ = 0x10000;
+    return true;
+  }
+  int ioplError = errno;
+  if (ioperm(0xCF8, 8, 1) == 0) {
+    first_ = 0xCF8;
+    end_ = 0xD00;
+    return true;
+  }
+  int iopermError = errno;
+  if (geteuid() != 0) {
+    *error = "--access ports needs root: the configuration ports 0xCF8/0xCFC are reached with I/O privilege "
+             "(iopl/ioperm), which only a process with CAP_SYS_RAWIO gets";
+  } else if (iopermError == EPERM) {
+    *error = "--access ports: I/O privilege refused (the process lacks CAP_SYS_RAWIO, as in a container, or "
+             "the kernel is in lockdown); use --access sysfs";
+  } else if (iopermError == ENOSYS) {
+    *error = "--access ports: this kernel was built without port access for processes (iopl and ioperm are "
+             "not implemented); use --access sysfs";
+  } else {
+    *error = std::string("--access ports: the kernel grants no I/O privilege (iopl: ") + strerror(ioplError) +
+             ", ioperm: " + strerror(iopermError) + "); use --access sysfs";
+  }
+  return false;
+#else
+  *error = "--access ports: this processor has no I/O ports (x86 only); use --access sysfs";
+  return false;
+#endif
+}
+
+#if VX_HAVE_PORT_IO
+uint8_t LinuxPortIo::In8(uint16_t port) { return Granted(port, 1) ? inb(port) : 0xFF; }
+uint16_t LinuxPortIo::In16(uint16_t port) { return Granted(port, 2) ? inw(port) : 0xFFFF; }
+uint32_t LinuxPortIo::In32(uint16_t port) { return Granted(port, 4) ? inl(port) : 0xFFFFFFFFu; }
+void LinuxPortIo::Out8(uint16_t port, uint8_t value) {
+  if (Granted(port, 1)) outb(value, port);
+}
+void LinuxPortIo::Out16(uint16_t port, uint16_t value) {
+  if (Granted(port, 2)) outw(value, port);
+}
+void LinuxPortIo::Out32(uint16_t port, uint32_t value) {
+  if (port == 0xCF8) ++configRequests;
+  if (Granted(port, 4)) outl(value, port);
+}
+#else
+uint8_t LinuxPortIo::In8(uint16_t) { return 0xFF; }
+uint16_t LinuxPortIo::In16(uint16_t) { return 0xFFFF; }
+uint32_t LinuxPortIo::In32(uint16_t) { return 0xFFFFFFFFu; }
+void LinuxPortIo::Out8(uint16_t, uint8_t) {}
+void LinuxPortIo::Out16(uint16_t, uint16_t) {}
+void LinuxPortIo::Out32(uint16_t port, uint32_t) {
+  if (port == 0xCF8) ++configRequests;
+}
+#endif
+
+namespace {
+
+// Windows 9x as start-up sees it when pcilib95.vxd is missing: the version query says platform 1, the
+// VxD does not open, and the process may execute port instructions.
+class Windows9xWithoutVxd final : public vx::AccessSystem {
+ public:
+  explicit Windows9xWithoutVxd(vx::PortIo* ports) : ports_(ports) {}
+  bool QueryPlatformId(uint32_t* platformId) override {
+    *platformId = 1;
+    return true;
+  }
+  uint32_t CurrentDirectory(char*, uint32_t) override { return 0; }
+  uint32_t WindowsDirectory(char*, uint32_t) override { return 0; }
+  vx::SystemHandle OpenDevice(const char*, bool) override { return 0; }
+  void CloseDevice(vx::SystemHandle) override {}
+  vx::DriverTransport* DeviceTransport(vx::SystemHandle) override { return nullptr; }
+  vx::PortIo* Ports() override { return ports_; }
+  vx::SystemHandle ScmOpen() override { return 0; }
+  vx::SystemHandle ScmOpenService(vx::SystemHandle, const char*) override { return 0; }
+  vx::SystemHandle ScmCreateService(vx::SystemHandle, const char*, const char*) override { return 0; }
+  bool ScmStartService(vx::SystemHandle) override { return false; }
+  bool ScmStopService(vx::SystemHandle) override { return false; }
+  bool ScmDeleteService(vx::SystemHandle) override { return false; }
+  void ScmClose(vx::SystemHandle) override {}
+
+ private:
+  vx::PortIo* ports_;
+};
+
+}  // namespace
+
+void UseWindows9xPortRoute(vx::AccessState& access, vx::PortIo* ports) {
+  Windows9xWithoutVxd system(ports);
+  vx::OpenAccessDriver(access, system);
+}
+
+}  // namespace vexilor_cli
