@@ -4,6 +4,7 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -115,10 +116,9 @@ class LocationFaults final : public vx::DriverTransport {
   void Fail(uint16_t busDevFn, uint32_t times = 0) { left_[busDevFn] = times == 0 ? -1 : static_cast<int>(times); }
   uint32_t Control(uint32_t code, const void* in, uint32_t inLength, void* out, uint32_t outLength) override {
     if ((code == vx::IOCTL_READ_PCI_CONFIG || code == vx::IOCTL_WRITE_PCI_CONFIG) && inLength >= 4) {
-      uint16_t busDevFn = LoadLe16(static_cast<const uint8_t*>(in));
-      int& left = left_[busDevFn];
-      if (left != 0) {
-        if (left > 0) --left;
+      auto it = left_.find(LoadLe16(static_cast<const uint8_t*>(in)));
+      if (it != left_.end() && it->second != 0) {
+        if (it->second > 0) --it->second;
         return error_;
       }
     }
@@ -128,7 +128,7 @@ class LocationFaults final : public vx::DriverTransport {
  private:
   vx::DriverTransport* inner_;
   uint32_t error_;
-  std::vector<int> left_ = std::vector<int>(65536, 0);
+  std::map<uint16_t, int> left_;  // failures left by location, -1: always
 };
 
 // A device line and 256 bytes of lspci hex lines for a function: vendor/device, class dword at 0x08,
