@@ -120,8 +120,8 @@ bool Reader::Line(const LineReader& line) {
 
 // "# port 0xPORT = 0xVALUE", from behind the word "port".
 bool Reader::PortComment(const char* c, const char* end, unsigned line) {
-  uint32_t port, value;
-  int portDigits, valueDigits;
+  uint32_t port = 0, value = 0;
+  int portDigits = 0, valueDigits = 0;
   SkipBlanks(c, end);
   bool ok = ReadPrefixedHex(c, end, 4, &port, &portDigits);
   SkipBlanks(c, end);
