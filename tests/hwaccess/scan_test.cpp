@@ -193,7 +193,6 @@ TEST(BusScan, ReadsEachLocationOnceAndOnlyWhatIsNotProvedAbsent) {
   EXPECT_EQ(m.transport->requests, 2u * 256u + 1u);
 
   // Without valid PCI BIOS data each absent bus costs one request, for its device 0 function 0.
-  m.recorded->machine.busPresent[0] = 0x03;
   vx::AccessState noBios = m.access;
   struct NoBios final : vx::DriverTransport {
     vx::DriverTransport* inner;
