@@ -115,7 +115,7 @@ class LocationFaults final : public vx::DriverTransport {
   LocationFaults(vx::DriverTransport* inner, uint32_t error) : inner_(inner), error_(error) {}
   void Fail(uint16_t busDevFn, uint32_t times = 0) { left_[busDevFn] = times == 0 ? -1 : static_cast<int>(times); }
   uint32_t Control(uint32_t code, const void* in, uint32_t inLength, void* out, uint32_t outLength) override {
-    if ((code == vx::IOCTL_READ_PCI_CONFIG || code == vx::IOCTL_WRITE_PCI_CONFIG) && inLength >= 4) {
+    if ((code == IOCTL_READ_PCI_CONFIG || code == IOCTL_WRITE_PCI_CONFIG) && inLength >= 4) {
       auto it = left_.find(LoadLe16(static_cast<const uint8_t*>(in)));
       if (it != left_.end() && it->second != 0) {
         if (it->second > 0) --it->second;

@@ -142,8 +142,8 @@ TEST(LspciReader, MarksTheBusesThatBridgesLeadTo) {
   for (uint32_t bus = 0; bus < 16; ++bus) {
     uint8_t v[4];
     uint32_t status = vx::PciDriverConfigRead(m.access, vx::BusDevFn(bus, 31, 7), 0, v, 4);
-    EXPECT_TRUE(status == vx::ERROR_PCI_NO_BUS || status == vx::ERROR_PCI_NO_DEVICE) << bus;
-    if (status == vx::ERROR_PCI_NO_DEVICE) present += std::to_string(bus) + " ";
+    EXPECT_TRUE(status == ERROR_PCI_NO_BUS || status == ERROR_PCI_NO_DEVICE) << bus;
+    if (status == ERROR_PCI_NO_DEVICE) present += std::to_string(bus) + " ";
   }
   EXPECT_EQ(present, "0 2 5 7 11 ");
 }

@@ -159,7 +159,7 @@ TEST(BusScan, FindsWhatThePlainOrderFindsInTheReproducedCases) {
   }
   // C: 00:07.0 fails once or always, with each kind of error; "no bus" for a location after the bus has
   // answered is that location's failure only.
-  for (uint32_t error : {uint32_t{vx::ERROR_PCI_NO_DEVICE}, uint32_t{vx::ERROR_PCI_NO_BUS}, 31u /* ERROR_GEN_FAILURE */,
+  for (uint32_t error : {ERROR_PCI_NO_DEVICE, ERROR_PCI_NO_BUS, 31u /* ERROR_GEN_FAILURE */,
                          13u /* ERROR_INVALID_DATA: a short read */}) {
     for (uint32_t times : {1u, 0u}) {
       for (const Query& q : {usb, net}) {
@@ -197,7 +197,7 @@ TEST(BusScan, ReadsEachLocationOnceAndOnlyWhatIsNotProvedAbsent) {
   struct NoBios final : vx::DriverTransport {
     vx::DriverTransport* inner;
     uint32_t Control(uint32_t code, const void* in, uint32_t n, void* out, uint32_t m) override {
-      return code == vx::IOCTL_PCI_BIOS_INFO ? 1u : inner->Control(code, in, n, out, m);
+      return code == IOCTL_PCI_BIOS_INFO ? 1u : inner->Control(code, in, n, out, m);
     }
   } withoutBios;
   withoutBios.inner = m.transport;

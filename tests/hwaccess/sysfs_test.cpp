@@ -97,7 +97,7 @@ TEST(SysfsBus, ReadsEachImageOnceAndTakesAnEmptyReadForAFailure) {
   WriteConfig(root, "0000:00:00.0", 256, 0x80);  // changed after the first read: not read again
   EXPECT_EQ(vx::PciConfigRead32(access, 0, 0, 0, 0x04), 0x17161514u);
   uint8_t v[4];
-  EXPECT_EQ(vx::PciDriverConfigRead(access, vx::BusDevFn(0, 2, 0), 0, v, 4), vx::ERROR_PCI_NO_DEVICE);
+  EXPECT_EQ(vx::PciDriverConfigRead(access, vx::BusDevFn(0, 2, 0), 0, v, 4), ERROR_PCI_NO_DEVICE);
   EXPECT_EQ(vx::PciConfigRead32(access, 2, 199 >> 3, 199 & 7, 0x00), 0xCAC9C8C7u);
   ASSERT_EQ(system(("rm -rf '" + root + "'").c_str()), 0);
 }

@@ -197,7 +197,7 @@ TEST(FaultInjection, TheScanFindsWhatThePlainOrderFindsUnderEveryPattern) {
       {"every function of each recorded device", [](uint16_t l, uint16_t r) { return (l & ~7) == (r & ~7); }},
       {"every other location of each recorded device", [](uint16_t l, uint16_t r) { return (l & ~7) == (r & ~7) && l % 2 == 0; }},
   };
-  const uint32_t errors[] = {vx::ERROR_PCI_NO_BUS, vx::ERROR_PCI_NO_DEVICE, 31 /* ERROR_GEN_FAILURE */,
+  const uint32_t errors[] = {ERROR_PCI_NO_BUS, ERROR_PCI_NO_DEVICE, 31 /* ERROR_GEN_FAILURE */,
                              13 /* ERROR_INVALID_DATA */};
   for (const std::string& name : vxtest::RecordedMachineNames()) {
     vxtest::MachineUnderTest machine;
@@ -215,7 +215,7 @@ TEST(FaultInjection, TheScanFindsWhatThePlainOrderFindsUnderEveryPattern) {
                 vxtest::LocationFaults faults(machine.transport, e);
                 for (uint32_t l = recorded & ~7u; l < (recorded & ~7u) + 8u; ++l) {
                   // "No bus" for device 0 function 0 speaks for the bus: not a fault of one location.
-                  if (e == vx::ERROR_PCI_NO_BUS && (l & 0xFF) == 0) continue;
+                  if (e == ERROR_PCI_NO_BUS && (l & 0xFF) == 0) continue;
                   if (p.fails(static_cast<uint16_t>(l), recorded)) faults.Fail(static_cast<uint16_t>(l), times);
                 }
                 vx::AccessState access = machine.access;
