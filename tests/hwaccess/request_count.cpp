@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "hwaccess/access.h"
-#include "hwaccess/little_endian.h"
 #include "hwaccess/machine_route.h"
+#include "machine_support.h"
 
 namespace {
 
@@ -49,38 +49,11 @@ std::string Where(bool ok, const vx::PciLocation& l) {
   return s;
 }
 
-// Configuration mechanism 1 on the recorded machine's bus, counting the configuration reads (IN from
-// 0xCFC) and every other port instruction alike.
-class CountingPorts final : public vx::PortIo {
- public:
-  explicit CountingPorts(const PciDebugBus* bus) : bus_(bus) {}
-  uint8_t In8(uint16_t) override { return ++requests, 0xFF; }
-  uint16_t In16(uint16_t) override { return ++requests, 0xFFFF; }
-  uint32_t In32(uint16_t port) override {
-    ++requests;
-    uint8_t v[4];
-    if (port != 0xCFC || !(address_ & 0x80000000u) ||
-        bus_->read(bus_->context, (address_ >> 8) & 0xFFFF, address_ & 0xFC, v, 4) != 0)
-      return 0xFFFFFFFFu;
-    return LoadLe32(v);
-  }
-  void Out8(uint16_t, uint8_t) override {}
-  void Out16(uint16_t, uint16_t) override {}
-  void Out32(uint16_t port, uint32_t value) override {
-    if (port == 0xCF8) address_ = value;
-  }
-  uint32_t requests = 0;
-
- private:
-  const PciDebugBus* bus_;
-  uint32_t address_ = 0;
-};
-
 // One start-up's PCI work, through the driver (as on Windows NT) or through the ports (Windows 9x
 // without its driver, where the USB step reads no port). A fresh scan cache, as each start-up has.
 StartUp RunStartUp(vx::MachineRoute& route, bool throughPorts, Finder find) {
   vx::AccessState access;
-  CountingPorts ports(&route.bus);
+  vxtest::SimulatedPorts ports(&route.bus);
   route.Attach(access);
   if (throughPorts) {
     access.pciDriverOpen = false;
@@ -105,7 +78,7 @@ StartUp RunStartUp(vx::MachineRoute& route, bool throughPorts, Finder find) {
   bool vgaOk = find(access, 1, 1, false, 0x03, 0x00, &vga) || find(access, 0, 255, false, 0x03, 0x00, &vga);
   if (vgaOk) vx::PciConfigReadBlock(access, vga.bus, vga.device, vga.function, 0, image, 256);
   vx::PciConfigReadBlock(access, 0, 0, 0, 0, image, 256);  // AGP state from the host bridge
-  result.requests = route.transport.requests + ports.requests;
+  result.requests = route.transport.requests + ports.instructions / 2;  // an OUT and an IN a read
   result.found = Where(southOk, south) + " " + Where(usbOk, usb) + " " + Where(vgaOk, vga);
   return result;
 }
