@@ -15,6 +15,7 @@ namespace {
 // Every member is constant-initialised: the program has no static constructors.
 InstructionCpuid g_cpuid;
 AccessState g_access;
+PciScanCache g_scanCache;  // zero-filled: nothing read yet
 ProgramState g_state;
 Report g_report;
 
@@ -36,6 +37,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
 
   shell.context.cpuid = &g_cpuid;
   shell.context.clock = SystemClock();  // may be null: then the clock is not measured
+  g_access.scanCache = &g_scanCache;
   shell.context.access = &g_access;
   shell.context.state = &g_state;
   shell.context.report = &g_report;

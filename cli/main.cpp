@@ -160,6 +160,8 @@ int main(int argc, char** argv) {
   vexilor_cli::SysfsPciBus* sysfs = nullptr;
   vx::HandlerTransport sysfsTransport(&sysfsBus, nullptr);
   vx::AccessState access;  // with --no-pci no route: every configuration read answers all ones
+  static vx::PciScanCache scanCache;
+  access.scanCache = &scanCache;
   if (!options.pciDump.empty()) {
     std::string text;
     if (!vexilor_cli::ReadWholeFile(options.pciDump, &text, &error)) return Fail(error);

@@ -1,6 +1,7 @@
 #include "cli/sysfs_pci.h"
 
 #include <dirent.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <string.h>
@@ -33,7 +34,7 @@ SysfsPciBus::SysfsPciBus(std::string root) {
       unsigned domain;
       uint16_t bdf;
       if (ParseAddress(entry->d_name, &domain, &bdf) && domain == 0) {
-        devices_[bdf] = devices + "/" + entry->d_name + "/config";
+        devices_[bdf].path = devices + "/" + entry->d_name + "/config";
         buses_.insert(bdf >> 8);
       }
     }
@@ -65,26 +66,37 @@ uint32_t SysfsPciBus::Read(void* context, uint32_t busDevFn, uint32_t offset, ui
   if (it == self->devices_.end()) {
     return self->buses_.count(busDevFn >> 8) ? ERROR_PCI_NO_DEVICE : ERROR_PCI_NO_BUS;
   }
-  memset(out, 0, length);
-  int fd = open(it->second.c_str(), O_RDONLY);
-  if (fd < 0) return ERROR_PCI_NO_DEVICE;
-  // The whole space, so that a short file is noticed whatever part is asked for.
-  uint8_t space[256];
-  ssize_t n = pread(fd, space, sizeof space, 0);
+  const Image& image = self->ImageOf(it->second);
+  if (image.length <= 0) return ERROR_PCI_NO_DEVICE;  // could not be opened or read
+  for (uint32_t i = 0; i < length; ++i)
+    out[i] = offset + i < static_cast<uint32_t>(image.length) ? image.bytes[offset + i] : 0;
+  return PCIDEBUG_OK;
+}
+
+// The configuration space of a function, read once (as lspci does) and kept for every later request: the
+// whole space in one pread, so that a short file is noticed whatever part is asked for. A read of no bytes
+// is a failure, not a device of zeros.
+const SysfsPciBus::Image& SysfsPciBus::ImageOf(Device& device) {
+  if (device.read) return device.image;
+  device.read = true;
+  device.image.length = -1;
+  int fd = open(device.path.c_str(), O_RDONLY);
+  if (fd < 0) return device.image;
+  ssize_t n;
+  do {
+    n = pread(fd, device.image.bytes, sizeof device.image.bytes, 0);
+  } while (n < 0 && errno == EINTR);
   close(fd);
-  if (n < 0) return ERROR_PCI_NO_DEVICE;
-  if (n < 256 && !self->warned_ && self->warn != nullptr) {
-    self->warned_ = true;
+  device.image.length = static_cast<int>(n);
+  if (n > 0 && n < 256 && !warned_ && warn != nullptr) {
+    warned_ = true;
     char message[200];
     snprintf(message, sizeof message,
              "only the first %d bytes of PCI configuration space are readable (not root); the rest reads as zeros",
              static_cast<int>(n));
-    self->warn(message);
+    warn(message);
   }
-  for (uint32_t i = 0; i < length; ++i) {
-    if (offset + i < static_cast<uint32_t>(n)) out[i] = space[offset + i];
-  }
-  return PCIDEBUG_OK;
+  return device.image;
 }
 
 uint32_t SysfsPciBus::Write(void*, uint32_t, uint32_t, const uint8_t*, uint32_t) {

@@ -1,5 +1,6 @@
 // This machine's PCI buses through Linux sysfs (/sys/bus/pci/devices/*/config), as a bus for the PCIDebug
-// request handler.
+// request handler. Each function's configuration space is read once, at its first request, and every
+// request is answered from that image.
 #pragma once
 
 #include <stdint.h>
@@ -30,7 +31,18 @@ class SysfsPciBus {
   static uint32_t Write(void* context, uint32_t busDevFn, uint32_t offset, const uint8_t* data, uint32_t length);
   static uint32_t LastBus(void* context);
 
-  std::map<uint16_t, std::string> devices_;  // BusDevFn -> config file
+  struct Image {
+    uint8_t bytes[256];
+    int length;  // bytes read; 0 or less: the file could not be read
+  };
+  struct Device {
+    std::string path;  // its config file
+    bool read = false;
+    Image image;
+  };
+  const Image& ImageOf(Device& device);
+
+  std::map<uint16_t, Device> devices_;  // by BusDevFn
   std::set<uint32_t> buses_;
   bool warned_ = false;
 };

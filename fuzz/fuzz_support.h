@@ -48,7 +48,7 @@ inline void CheckReport(const vx::Report& report) {
 }
 
 // Fills all five pages in tab order over the processor, the PCIDebug driver route (none when driver is
-// null) and the clock (none when null), then checks the report.
+// null) and the clock (none when null), as one start-up, then checks the report.
 inline void FillAllPagesAndCheck(vx::CpuidSource& cpu, vx::DriverTransport* driver, vx::ClockSource* clock) {
   static vx::Report report;
   static vx::PageModel models[vx::kPageCount];
@@ -56,6 +56,9 @@ inline void FillAllPagesAndCheck(vx::CpuidSource& cpu, vx::DriverTransport* driv
   vx::ProgramState state;
   vx::AccessState access;
   if (driver != nullptr) vx::UseDriverRoute(access, driver);
+  static vx::PciScanCache scanCache;  // one start-up's, fresh for each run
+  memset(&scanCache, 0, sizeof scanCache);
+  access.scanCache = &scanCache;
   vx::PageContext context;
   context.cpuid = &cpu;
   context.clock = clock;

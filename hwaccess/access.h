@@ -43,6 +43,8 @@ class PortIo {
   ~PortIo() = default;
 };
 
+struct PciScanCache;
+
 // The access state, set once at start-up and read-only afterwards.
 struct AccessState {
   uint32_t accessMode = 0;
@@ -54,6 +56,7 @@ struct AccessState {
   int32_t accessDriverError = 3;      // AccessDriverError
   uintptr_t driverHandle = 0;         // the open PCIDebug device or VxD (lifecycle), 0 when none
   uintptr_t giveioHandle = 0;         // the open giveio device (lifecycle), 0 when none
+  PciScanCache* scanCache = nullptr;  // what the bus scans have read this start-up; null: nothing is kept
 };
 
 // A PCI location, bus in bits 15-8, device in bits 7-3, function in bits 2-0.
@@ -114,12 +117,33 @@ struct PciLocation {
   uint32_t bus, device, function;
 };
 
+// What the bus scans learn once per start-up and answer later scans from: register 0x08 of each location
+// as read (all ones when the read failed), the buses that the driver reported absent, and which buses
+// configuration mechanism 1 can reach. Zero-filled at start-up (a static one needs no constructor); about
+// 264 KB, so it is owned by the start-up code rather than copied with the access state.
+struct PciBusFacts {
+  uint8_t absent[32];     // bit per bus: the driver answered "no bus" for its device 0 function 0
+  uint8_t reachable[32];  // bit per bus, through the ports: bus 0 or behind a bridge of bus 0
+  bool topologyKnown;     // reachable[] is filled in
+  bool biosAsked;         // the driver was asked for its PCI BIOS data
+  bool lastBusKnown;      // ... and gave a valid last bus number
+  uint8_t lastBus;
+};
+struct PciScanCache {
+  uint32_t classDword[65536];  // by BusDevFn
+  uint8_t known[8192];         // bit per BusDevFn: classDword holds its answer
+  PciBusFacts buses;
+};
+
 // The bus scan that the chipset and video pages use. Finds the first function, in ascending order of bus
 // (firstBus to lastBus), device (0 to 31) and function (0 to 7, or function 0 only), whose class dword
-// (register 0x08) has the given base class (bits 31-24) and subclass (bits 23-16). Finds exactly the function
-// that reading register 0x08 of every such location in that order would find on a machine that follows
-// the PCI rules, while skipping what cannot exist: functions 1 to 7 of a device whose function 0 answers all
-// ones, and, with the PCIDebug driver, the rest of a bus that the driver reports absent.
+// (register 0x08) has the given base class (bits 31-24) and subclass (bits 23-16): exactly the function
+// that reading register 0x08 of every such location in that order (a failed read being all ones) finds.
+// It skips only what the answers prove absent: through the driver a bus above the last bus of the
+// driver's PCI BIOS data, and a bus whose device 0 function 0 the driver answers "no bus" for; through the
+// ports a bus that no PCI-to-PCI or CardBus bridge on bus 0
+// leads to, on a machine with one host bridge. Every function of every other device is read, whatever its
+// function 0 answered. With access.scanCache, each location is read at most once per start-up.
 bool FindFunctionByClass(AccessState& access, uint32_t firstBus, uint32_t lastBus, bool functionZeroOnly,
                          uint8_t baseClass, uint8_t subClass, PciLocation* found);
 

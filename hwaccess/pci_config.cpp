@@ -2,18 +2,14 @@
 
 #include <string.h>
 
+#include "hwaccess/little_endian.h"
+
 namespace vx {
 
 namespace {
 
 uint32_t LoadLe(const uint8_t* p, uint32_t width) {
-  uint32_t v = 0;
-  for (uint32_t i = 0; i < width; ++i) v |= static_cast<uint32_t>(p[i]) << (8 * i);
-  return v;
-}
-
-void StoreLe(uint8_t* p, uint32_t value, uint32_t width) {
-  for (uint32_t i = 0; i < width; ++i) p[i] = static_cast<uint8_t>(value >> (8 * i));
+  return width == 1 ? p[0] : width == 2 ? LoadLe16(p) : LoadLe32(p);
 }
 
 uint32_t DirectConfigRead32(AccessState& access, uint16_t busDevFn, uint32_t reg) {
@@ -76,12 +72,12 @@ uint8_t PciDriverConfigRead8(AccessState& access, uint16_t busDevFn, uint32_t re
 
 uint16_t PciDriverConfigRead16(AccessState& access, uint16_t busDevFn, uint32_t reg) {
   uint8_t v[2];
-  return PciDriverConfigRead(access, busDevFn, reg, v, 2) == 0 ? static_cast<uint16_t>(LoadLe(v, 2)) : 0xFFFF;
+  return PciDriverConfigRead(access, busDevFn, reg, v, 2) == 0 ? LoadLe16(v) : 0xFFFF;
 }
 
 uint32_t PciDriverConfigRead32(AccessState& access, uint16_t busDevFn, uint32_t reg) {
   uint8_t v[4];
-  return PciDriverConfigRead(access, busDevFn, reg, v, 4) == 0 ? LoadLe(v, 4) : 0xFFFFFFFFu;
+  return PciDriverConfigRead(access, busDevFn, reg, v, 4) == 0 ? LoadLe32(v) : 0xFFFFFFFFu;
 }
 
 uint32_t PciDriverConfigWrite(AccessState& access, uint16_t busDevFn, uint32_t reg, const void* data,
@@ -119,7 +115,7 @@ uint8_t CountPciBuses(AccessState& access) {
   if (access.accessMode & ACCESS_VXD) {
     uint8_t bios[12] = {0};
     PciDriverBiosInfo(access, bios);
-    if (bios[0] != 0 && (bios[5] != 0 || LoadLe(bios + 8, 4) != 0x20494350u)) return 0;
+    if (bios[0] != 0 && (bios[5] != 0 || LoadLe32(bios + 8) != 0x20494350u)) return 0;
     return static_cast<uint8_t>(bios[4] + 1);
   }
   for (uint32_t bus = 0; bus < 256; ++bus) {
@@ -169,14 +165,14 @@ uint32_t SearchPci(AccessState& access, uint32_t length, uint32_t index, Match m
 uint32_t FindPciDevice(AccessState& access, uint16_t vendorId, uint16_t deviceId, uint32_t index) {
   if (vendorId == 0xFFFF) return PCI_BAD_VENDOR_ID;
   uint32_t want = vendorId | static_cast<uint32_t>(deviceId) << 16;
-  return SearchPci(access, 4, index, [want](const uint8_t* image) { return LoadLe(image, 4) == want; });
+  return SearchPci(access, 4, index, [want](const uint8_t* image) { return LoadLe32(image) == want; });
 }
 
 uint32_t FindPciClassCode(AccessState& access, uint32_t baseClass, uint32_t subClass, uint32_t progIf,
                           uint32_t index) {
   uint32_t want = (baseClass & 0xFF) << 24 | (subClass & 0xFF) << 16 | (progIf & 0xFF) << 8;
   return SearchPci(access, 12, index,
-                   [want](const uint8_t* image) { return (LoadLe(image + 8, 4) & 0xFFFFFF00u) == want; });
+                   [want](const uint8_t* image) { return (LoadLe32(image + 8) & 0xFFFFFF00u) == want; });
 }
 
 uint32_t PciConfigRead32(AccessState& access, uint32_t bus, uint32_t device, uint32_t function,
@@ -214,42 +210,127 @@ uint32_t PortWrite32(AccessState& access, uint32_t port, uint32_t value) {
   return PortWrite(access, port, value, 4);
 }
 
+namespace {
+
+bool TestBit(const uint8_t* bits, uint32_t i) { return (bits[i >> 3] >> (i & 7)) & 1; }
+void SetBit(uint8_t* bits, uint32_t i) { bits[i >> 3] = static_cast<uint8_t>(bits[i >> 3] | 1u << (i & 7)); }
+
+// Answers the scans' questions about locations and buses, from the start-up's cache when there is one.
+class ScanReader {
+ public:
+  explicit ScanReader(AccessState& access)
+      : access_(access), cache_(access.scanCache), buses_(cache_ != nullptr ? cache_->buses : local_) {
+    memset(&local_, 0, sizeof local_);
+  }
+
+  // Register 0x08 as the plain order reads it: the dword, or all ones when the read fails.
+  uint32_t ClassDword(uint16_t busDevFn) {
+    if (cache_ != nullptr && TestBit(cache_->known, busDevFn)) return cache_->classDword[busDevFn];
+    if (haveLast_ && lastBusDevFn_ == busDevFn) return lastValue_;  // the bus probe, then its walk
+    uint32_t v = 0xFFFFFFFFu;
+    if (access_.pciDriverOpen) {
+      uint8_t out[4];
+      uint32_t status = PciDriverConfigRead(access_, busDevFn, 0x08, out, 4);
+      if (status == 0) v = LoadLe32(out);
+      // "No bus" is the driver's word about the bus when it answers so for device 0 function 0, the first
+      // location of the bus that any scan reads. The same answer for a later location of a bus contradicts
+      // what the bus already answered: it fails that location only.
+      if (status == ERROR_PCI_NO_BUS && (busDevFn & 0xFF) == 0) SetBit(buses_.absent, busDevFn >> 8);
+    } else {
+      v = PciConfigRead32(access_, busDevFn >> 8, (busDevFn >> 3) & 31, busDevFn & 7, 0x08);
+    }
+    if (cache_ != nullptr) {
+      cache_->classDword[busDevFn] = v;
+      SetBit(cache_->known, busDevFn);
+    }
+    haveLast_ = true;
+    lastBusDevFn_ = busDevFn;
+    lastValue_ = v;
+    return v;
+  }
+
+  // Whether the answers prove that the bus holds nothing.
+  bool BusAbsent(uint32_t bus) {
+    if (access_.pciDriverOpen) {
+      if (bus > 0 && !buses_.biosAsked) AskLastBus();
+      if (buses_.lastBusKnown && bus > buses_.lastBus) return true;
+      ClassDword(BusDevFn(bus, 0, 0));
+      return TestBit(buses_.absent, bus);
+    }
+    if (!access_.giveioOpen && access_.platformId != 1) return true;  // no route: nothing answers
+    if (bus == 0) return false;
+    if (!buses_.topologyKnown) LearnTopology();
+    return !TestBit(buses_.reachable, bus);
+  }
+
+ private:
+  // The driver's PCI BIOS data name the last bus that exists, when they are valid (as CountPciBuses reads
+  // them). A failed request proves nothing: every bus is then probed.
+  void AskLastBus() {
+    buses_.biosAsked = true;
+    uint8_t bios[12];
+    if (PciDriverBiosInfo(access_, bios) != 0) return;
+    if (bios[0] == 0 || bios[5] != 0 || LoadLe32(bios + 8) != 0x20494350u) return;
+    buses_.lastBusKnown = true;
+    buses_.lastBus = bios[4];
+  }
+
+  // Through the ports, a configuration cycle for a bus other than 0 reaches it only through a bridge
+  // whose bus range (secondary to subordinate, registers 0x19 and 0x1A) holds it; a bridge behind a
+  // bridge stays within its parent's range. A machine with a second host bridge on bus 0 may have a
+  // second root bus that no bridge leads to: every bus counts as reachable then.
+  void LearnTopology() {
+    memset(buses_.reachable, 0, sizeof buses_.reachable);
+    SetBit(buses_.reachable, 0);
+    int hostBridges = 0;
+    for (uint32_t device = 0; device < 32; ++device) {
+      for (uint32_t function = 0; function < 8; ++function) {
+        uint32_t v = ClassDword(BusDevFn(0, device, function));
+        if (v == 0xFFFFFFFFu) continue;
+        if ((v >> 16) == 0x0600) ++hostBridges;
+        uint32_t headerType = (PciConfigRead32(access_, 0, device, function, 0x0C) >> 16) & 0x7F;
+        if (headerType != 1 && headerType != 2) continue;
+        uint32_t numbers = PciConfigRead32(access_, 0, device, function, 0x18);
+        if (numbers == 0xFFFFFFFFu) continue;
+        uint32_t secondary = (numbers >> 8) & 0xFF, subordinate = (numbers >> 16) & 0xFF;
+        for (uint32_t b = secondary; b <= (subordinate > secondary ? subordinate : secondary); ++b)
+          SetBit(buses_.reachable, b);
+      }
+    }
+    if (hostBridges > 1) memset(buses_.reachable, 0xFF, sizeof buses_.reachable);
+    buses_.topologyKnown = true;
+  }
+
+  AccessState& access_;
+  PciScanCache* cache_;
+  PciBusFacts local_;
+  PciBusFacts& buses_;
+  bool haveLast_ = false;
+  uint16_t lastBusDevFn_ = 0;
+  uint32_t lastValue_ = 0;
+};
+
+}  // namespace
+
 bool FindFunctionByClass(AccessState& access, uint32_t firstBus, uint32_t lastBus, bool functionZeroOnly,
                          uint8_t baseClass, uint8_t subClass, PciLocation* found) {
-  // Register 0x08 of each location in ascending order, as the plain order reads it, except what cannot
-  // exist: a device whose function 0 is absent has no other function, and a bus that the driver reports
-  // absent has no device. Only the driver tells an absent bus apart; through the ports an absent device
-  // answers all ones. Through the driver an absent function fails its request.
   uint32_t want = static_cast<uint32_t>(baseClass) << 24 | static_cast<uint32_t>(subClass) << 16;
-  bool viaDriver = access.pciDriverOpen;
+  // A failed read is all ones, so a search for class ff:ff matches the first location that fails: nothing
+  // may be skipped for it.
+  bool skipAbsent = want != 0xFFFF0000u;
+  ScanReader reader(access);
   for (uint32_t bus = firstBus; bus <= lastBus && bus <= 255; ++bus) {
+    if (skipAbsent && reader.BusAbsent(bus)) continue;
     for (uint32_t device = 0; device < 32; ++device) {
       for (uint32_t function = 0; function < (functionZeroOnly ? 1u : 8u); ++function) {
-        uint32_t v = 0xFFFFFFFFu;
-        bool absent;
-        if (viaDriver) {
-          uint8_t out[4];
-          uint32_t status = PciDriverConfigRead(access, BusDevFn(bus, device, function), 0x08, out, 4);
-          if (status == ERROR_PCI_NO_BUS) goto next_bus;
-          if (status == 0) v = LoadLe(out, 4);
-          absent = status != 0;
-        } else {
-          v = PciConfigRead32(access, bus, device, function, 0x08);
-          // A present function may hold all ones at 0x08; its vendor ID never reads 0xFFFF. Checked only
-          // where it decides whether functions 1 to 7 are read.
-          absent = v == 0xFFFFFFFFu && function == 0 && !functionZeroOnly &&
-                   (PciConfigRead32(access, bus, device, 0, 0x00) & 0xFFFFu) == 0xFFFFu;
-        }
-        if ((v & 0xFFFF0000u) == want) {
+        if ((reader.ClassDword(BusDevFn(bus, device, function)) & 0xFFFF0000u) == want) {
           found->bus = bus;
           found->device = device;
           found->function = function;
           return true;
         }
-        if (function == 0 && absent) break;
       }
     }
-  next_bus:;
   }
   return false;
 }

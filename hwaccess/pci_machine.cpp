@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <unordered_map>
+
 #include "report/line_reader.h"
 #include "report/text.h"
 
@@ -26,7 +28,7 @@ void FormatLocation(char* out, size_t cap, uint16_t busDevFn) {
 class Reader {
  public:
   Reader(const char* name, RecordedPciMachine* out, char* err, size_t errCap)
-      : name_(name), out_(out), err_(err), errCap_(errCap), firstLine_(65536, 0), portSeen_(65536, false) {}
+      : name_(name), out_(out), err_(err), errCap_(errCap), portSeen_(65536, false) {}
 
   bool Line(const LineReader& line);
   bool Finish();
@@ -45,7 +47,7 @@ class Reader {
   RecordedPciMachine* out_;
   char* err_;
   size_t errCap_;
-  std::vector<unsigned> firstLine_;  // by BusDevFn: the line of its device line, 0 when not recorded
+  std::unordered_map<uint16_t, unsigned> firstLine_;  // by BusDevFn: the line of its device line
   std::vector<bool> portSeen_;       // by port: a value was given
   PciDebugFunction* current_ = nullptr;
   unsigned deviceLine_ = 0;
@@ -190,12 +192,12 @@ bool Reader::HexLine(const char* q, const char* end, uint32_t offset, unsigned l
 bool Reader::DeviceLine(uint16_t busDevFn, unsigned line) {
   if (!FinishDevice()) return false;
   char where[16];
-  if (firstLine_[busDevFn] != 0) {
+  auto first = firstLine_.emplace(busDevFn, line);
+  if (!first.second) {
     FormatLocation(where, sizeof where, busDevFn);
-    TextFormat(what_, sizeof what_, "device %s is recorded twice (first at line %u)", where, firstLine_[busDevFn]);
+    TextFormat(what_, sizeof what_, "device %s is recorded twice (first at line %u)", where, first.first->second);
     return Fail(line, what_);
   }
-  firstLine_[busDevFn] = line;
   out_->functions.emplace_back();
   current_ = &out_->functions.back();
   memset(current_, 0, sizeof *current_);

@@ -10,6 +10,7 @@ packages=(
   wine64 xvfb x11-utils x11-apps xdotool imagemagick   # the Windows program under Wine, screenshots
   fonts-wine fonts-ipafont-gothic                 # Marlett and Japanese glyphs for Wine
   qemu-system-x86 busybox-static cpio             # the emulated boards (a kernel from qemu-kernel.sh)
+  pciutils                                        # lspci, the yardstick of the live PCI benchmark
 )
 
 missing=()

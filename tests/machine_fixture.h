@@ -149,8 +149,8 @@ class Machine {
 inline uint32_t CountingDriver::Control(uint32_t code, const void* in, uint32_t inLength, void* out,
                                         uint32_t outLength) {
   machine_->Sync();
-  if (code == vx::IOCTL_READ_PCI_CONFIG) ++configRequests;
-  if (code == vx::IOCTL_READ_PORT8 || code == vx::IOCTL_READ_PORT16 || code == vx::IOCTL_READ_PORT32) {
+  if (code == IOCTL_READ_PCI_CONFIG) ++configRequests;
+  if (code == IOCTL_READ_PORT8 || code == IOCTL_READ_PORT16 || code == IOCTL_READ_PORT32) {
     ++portRequests;
     if (inLength >= 4) lastPort = LoadLe32(static_cast<const uint8_t*>(in));
   }

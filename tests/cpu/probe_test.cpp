@@ -134,6 +134,8 @@ TEST(CpuidDump, MalformedLinesNameFileAndLine) {
       {"CPUID 00000001: 00000673-0-0-0\n", "t.txt:1: malformed"},
       {"CPUID 00000000: 00000001-756E6547-6C65746E-49656E69\nCPUID 00000000: 00000002-756E6547-6C65746E-49656E69\n",
        "t.txt:2: leaf 00000000 is recorded twice"},
+      {"\xEF\xBB\xBF" "CPUID 00000000: 00000001-756E6547-6C65746E-49656E69\n", "t.txt:1: the file starts with a UTF-8 byte-order mark"},
+      {"\xFF\xFE" "C", "t.txt:1: the file is UTF-16 text"},
   };
   for (const Case& c : cases) {
     vx::RecordedCpu cpu;

@@ -4,11 +4,13 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "drivers/pcidebug/pcidebug.h"
+#include "hwaccess/little_endian.h"
 #include "hwaccess/machine_route.h"
 #include "test_support.h"
 
@@ -70,7 +72,7 @@ class SimulatedPorts final : public vx::PortIo {
     if (port != 0xCFC || !(address_ & 0x80000000u)) return 0xFFFFFFFFu;
     uint8_t v[4];
     if (bus_->read(bus_->context, (address_ >> 8) & 0xFFFF, address_ & 0xFC, v, 4) != 0) return 0xFFFFFFFFu;
-    return v[0] | v[1] << 8 | v[2] << 16 | static_cast<uint32_t>(v[3]) << 24;
+    return LoadLe32(v);
   }
   void Out8(uint16_t, uint8_t) override { ++instructions; }
   void Out16(uint16_t, uint16_t) override { ++instructions; }
@@ -105,18 +107,41 @@ class FakePortsForWire final : public vx::PortIo {
   }
 };
 
+// Wraps a driver and fails the configuration requests of chosen locations with a chosen error: the same
+// locations whatever the order of the requests, so that two walks of the bus meet the same faults. A
+// location fails `times` times (0: always).
+class LocationFaults final : public vx::DriverTransport {
+ public:
+  LocationFaults(vx::DriverTransport* inner, uint32_t error) : inner_(inner), error_(error) {}
+  void Fail(uint16_t busDevFn, uint32_t times = 0) { left_[busDevFn] = times == 0 ? -1 : static_cast<int>(times); }
+  uint32_t Control(uint32_t code, const void* in, uint32_t inLength, void* out, uint32_t outLength) override {
+    if ((code == IOCTL_READ_PCI_CONFIG || code == IOCTL_WRITE_PCI_CONFIG) && inLength >= 4) {
+      auto it = left_.find(LoadLe16(static_cast<const uint8_t*>(in)));
+      if (it != left_.end() && it->second != 0) {
+        if (it->second > 0) --it->second;
+        return error_;
+      }
+    }
+    return inner_->Control(code, in, inLength, out, outLength);
+  }
+
+ private:
+  vx::DriverTransport* inner_;
+  uint32_t error_;
+  std::map<uint16_t, int> left_;  // failures left by location, -1: always
+};
+
 // A device line and 256 bytes of lspci hex lines for a function: vendor/device, class dword at 0x08,
 // header type.
 inline std::string LspciFunction(const char* location, uint16_t vendor, uint16_t device, uint32_t classRev,
-                                 uint8_t headerType = 0, uint8_t secondaryBus = 0) {
+                                 uint8_t headerType = 0, uint8_t secondaryBus = 0, int subordinateBus = -1) {
   uint8_t b[256] = {};
-  b[0] = vendor & 0xFF;
-  b[1] = vendor >> 8;
-  b[2] = device & 0xFF;
-  b[3] = device >> 8;
-  for (int i = 0; i < 4; ++i) b[8 + i] = static_cast<uint8_t>(classRev >> (8 * i));
+  StoreLe16(b, vendor);
+  StoreLe16(b + 2, device);
+  StoreLe32(b + 8, classRev);
   b[0x0E] = headerType;
   b[0x19] = secondaryBus;
+  b[0x1A] = static_cast<uint8_t>(subordinateBus < 0 ? secondaryBus : subordinateBus);
   std::string s = std::string(location) + " Some device: synthetic\n";
   char line[80];
   for (int o = 0; o < 256; o += 16) {

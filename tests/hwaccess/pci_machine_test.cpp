@@ -82,6 +82,13 @@ TEST(LspciReader, RefusesMalformedInputNamingFileAndLine) {
       {"# port 0x12345 = 0x10\n", "bad.txt:1: expected \"# port 0xPORT = 0xVALUE\""},
       {"# port 0xfffe = 0x00000010\n", "bad.txt:1: the port value runs past port 0xffff"},
       {"# port 0x60 = 0x1234\n# port 0x61 = 0x00\n", "bad.txt:2: port 0x0061 is given twice"},
+      {"# Port 0xd400 0x10\n", "bad.txt:1: expected \"# port 0xPORT = 0xVALUE\""},
+      {std::string("\xFF\xFE" "0\0" "0\0", 6), "bad.txt:1: the file is UTF-16 text (it starts with a byte-order mark); "
+                                              "save it as plain ASCII text"},
+      {std::string("0\0" "0\0" ":\0", 6), "bad.txt:1: the file is UTF-16 text (every other byte is zero); save it as "
+                                         "plain ASCII text"},
+      {"\xEF\xBB\xBF" + dev + HexLines(16), "bad.txt:1: the file starts with a UTF-8 byte-order mark; save it as plain "
+                                            "ASCII text without one"},
   };
   for (const Case& c : cases) {
     auto m = std::make_unique<vx::RecordedPciMachine>();
@@ -90,6 +97,55 @@ TEST(LspciReader, RefusesMalformedInputNamingFileAndLine) {
         << c.text;
     EXPECT_STREQ(err, c.error) << c.text;
   }
+}
+
+// Sizes and spellings of real recordings: more functions than one bus holds, a warning for each of many
+// short devices, the word "port" in any case, port values that end exactly at the last port.
+TEST(LspciReader, ReadsRealWorldSizesAndSpellings) {
+  std::string text = "# Port 0xfffc = 0x00000010\n#PORT 0x60 = 0x12\n";
+  for (int i = 0; i < 300; ++i) {
+    char location[16];
+    snprintf(location, sizeof location, "%02x:%02x.%d", i >> 8, (i >> 3) & 31, i & 7);
+    text += std::string(location) + " Device: x\n" + HexLines(i < 120 ? 4 : 16);
+  }
+  auto m = std::make_unique<vx::RecordedPciMachine>();
+  char err[256] = "";
+  ASSERT_TRUE(vx::ParsePciMachine(text.data(), text.size(), "big.txt", m.get(), err, sizeof err)) << err;
+  EXPECT_EQ(m->machine.functionCount, 300u);
+  EXPECT_EQ(m->functions[299].busDevFn, 299);
+  EXPECT_EQ(m->functions[299].recorded, 256);
+  EXPECT_EQ(std::count(m->warnings.begin(), m->warnings.end(), '\n'), 120);
+  EXPECT_EQ(m->warnings.substr(m->warnings.rfind("big.txt:")),
+            "big.txt:598: 00:0e.7 has 64 of 256 configuration bytes recorded; the rest reads as zeros\n");
+  ASSERT_EQ(m->machine.portCount, 5u);
+  EXPECT_EQ(m->portBytes[0].value, 0x10);
+  EXPECT_EQ(m->portBytes[3].port, 0xFFFF);
+  EXPECT_EQ(m->portBytes[4].port, 0x60);
+  EXPECT_EQ(m->portBytes[4].value, 0x12);
+}
+
+// Which buses a recorded machine has, as the driver answers for them: bus 0, every bus with a recorded
+// function, and the secondary bus of each PCI-to-PCI and CardBus bridge (multi-function or not); not the
+// byte at 0x19 of another kind of function.
+TEST(LspciReader, MarksTheBusesThatBridgesLeadTo) {
+  vxtest::MachineUnderTest m;
+  std::string error;
+  ASSERT_TRUE(m.Parse(LspciFunction("00:00.0", 0x8086, 0x7190, 0x06000003) +
+                          LspciFunction("00:01.0", 0x8086, 0x7191, 0x06040003, 0x01, 0x02) +    // PCI-to-PCI: bus 2
+                          LspciFunction("00:0a.0", 0x104C, 0xAC1C, 0x06070001, 0x02, 0x05) +    // CardBus: bus 5
+                          LspciFunction("00:0b.1", 0x1180, 0x0476, 0x06070080, 0x82, 0x07) +   // CardBus, fn 1: bus 7
+                          LspciFunction("00:0d.0", 0x5333, 0x8811, 0x03000054, 0x00, 0x09) +   // not a bridge
+                          LspciFunction("0b:00.0", 0x10EC, 0x8139, 0x02000010),
+                      "buses", &error))
+      << error;
+  std::string present;
+  for (uint32_t bus = 0; bus < 16; ++bus) {
+    uint8_t v[4];
+    uint32_t status = vx::PciDriverConfigRead(m.access, vx::BusDevFn(bus, 31, 7), 0, v, 4);
+    EXPECT_TRUE(status == ERROR_PCI_NO_BUS || status == ERROR_PCI_NO_DEVICE) << bus;
+    if (status == ERROR_PCI_NO_DEVICE) present += std::to_string(bus) + " ";
+  }
+  EXPECT_EQ(present, "0 2 5 7 11 ");
 }
 
 TEST(LspciReader, EveryRecordedMachineReads) {

@@ -1,7 +1,8 @@
-// Requests that a whole start-up sends to the PCIDebug driver, per recorded machine, with the bus scan and
-// with the plain order (register 0x08 of every location). Start-up: the host bridge image (M/B page), the
-// south bridge scan and image, the USB scan, its base address register and port, the two-pass VGA scan
-// and the adapter's image, and the host bridge image again for the AGP state (VGA page).
+// Configuration requests that a whole start-up sends, per recorded machine, through the PCIDebug driver and
+// through the configuration ports, with the bus scan and with the plain order (register 0x08 of every
+// location). Start-up: the host bridge image (M/B page), the south bridge scan and image, the USB scan,
+// its base address register and port (the port only with the driver), the two-pass VGA scan and the
+// adapter's image, and the host bridge image again for the AGP state (VGA page).
 //
 // Usage: hwaccess_request_count DIR   (every *.txt in DIR). Fails when the two orders find different
 // functions or a start-up with the scan needs 1,000 requests or more.
@@ -17,6 +18,7 @@
 
 #include "hwaccess/access.h"
 #include "hwaccess/machine_route.h"
+#include "machine_support.h"
 
 namespace {
 
@@ -36,8 +38,8 @@ bool PlainOrder(vx::AccessState& access, uint32_t firstBus, uint32_t lastBus, bo
 }
 
 struct StartUp {
-  uint32_t requests = 0;
-  std::string found;  // what the three scans found, for the comparison
+  uint32_t requests = 0;  // configuration and port requests: driver requests, or dword reads of 0xCFC
+  std::string found;      // what the three scans found, for the comparison
 };
 
 std::string Where(bool ok, const vx::PciLocation& l) {
@@ -47,11 +49,21 @@ std::string Where(bool ok, const vx::PciLocation& l) {
   return s;
 }
 
-StartUp RunStartUp(vx::MachineRoute& route, Finder find) {
+// One start-up's PCI work, through the driver (as on Windows NT) or through the ports (Windows 9x
+// without its driver, where the USB step reads no port). A fresh scan cache, as each start-up has.
+StartUp RunStartUp(vx::MachineRoute& route, bool throughPorts, Finder find) {
   vx::AccessState access;
+  vxtest::SimulatedPorts ports(&route.bus);
   route.Attach(access);
-  vx::HandlerTransport& transport = route.transport;
-  transport.requests = 0;
+  if (throughPorts) {
+    access.pciDriverOpen = false;
+    access.platformId = 1;
+    access.accessMode = vx::ACCESS_VXD | vx::ACCESS_DIRECT_PORTS;
+    access.ports = &ports;
+  }
+  auto cache = std::make_unique<vx::PciScanCache>();
+  access.scanCache = cache.get();
+  route.transport.requests = 0;
   uint8_t image[257] = {0};
   StartUp result;
   vx::PciConfigReadBlock(access, 0, 0, 0, 0, image, 256);  // host bridge
@@ -61,12 +73,12 @@ StartUp RunStartUp(vx::MachineRoute& route, Finder find) {
   bool usbOk = find(access, 0, 255, false, 0x0C, 0x03, &usb);
   if (usbOk) {
     uint32_t bar = vx::PciConfigRead32(access, usb.bus, usb.device, usb.function, 0x10);
-    vx::PortRead32(access, (bar >> 4) & 0x0FFFFF00u);
+    if (!throughPorts) vx::PortRead32(access, (bar >> 4) & 0x0FFFFF00u);
   }
   bool vgaOk = find(access, 1, 1, false, 0x03, 0x00, &vga) || find(access, 0, 255, false, 0x03, 0x00, &vga);
   if (vgaOk) vx::PciConfigReadBlock(access, vga.bus, vga.device, vga.function, 0, image, 256);
   vx::PciConfigReadBlock(access, 0, 0, 0, 0, image, 256);  // AGP state from the host bridge
-  result.requests = transport.requests;
+  result.requests = route.transport.requests + ports.instructions / 2;  // an OUT and an IN a read
   result.found = Where(southOk, south) + " " + Where(usbOk, usb) + " " + Where(vgaOk, vga);
   return result;
 }
@@ -92,7 +104,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   int failures = 0;
-  printf("%-36s %6s %11s  %s\n", "machine", "scan", "plain order", "south usb vga");
+  printf("%-36s %-7s %6s %11s  %s\n", "machine", "route", "scan", "plain order", "south usb vga");
   for (const std::string& name : names) {
     std::ifstream in(std::string(argv[1]) + "/" + name, std::ios::binary);
     std::stringstream text;
@@ -104,14 +116,16 @@ int main(int argc, char** argv) {
       fprintf(stderr, "%s\n", err);
       return 2;
     }
-    StartUp scan = RunStartUp(*route, vx::FindFunctionByClass);
-    StartUp plain = RunStartUp(*route, PlainOrder);
-    bool ok = scan.found == plain.found && scan.requests < 1000;
-    printf("%-36s %6u %11u  %s%s\n", name.c_str(), scan.requests, plain.requests, scan.found.c_str(),
-           ok ? "" : "   <-- FAILS");
-    if (scan.found != plain.found) printf("%-36s plain order found %s\n", "", plain.found.c_str());
-    if (!ok) ++failures;
+    for (bool throughPorts : {false, true}) {
+      StartUp scan = RunStartUp(*route, throughPorts, vx::FindFunctionByClass);
+      StartUp plain = RunStartUp(*route, throughPorts, PlainOrder);
+      bool ok = scan.found == plain.found && scan.requests < 1000;
+      printf("%-36s %-7s %6u %11u  %s%s\n", name.c_str(), throughPorts ? "ports" : "driver", scan.requests,
+             plain.requests, scan.found.c_str(), ok ? "" : "   <-- FAILS");
+      if (scan.found != plain.found) printf("%-36s plain order found %s\n", "", plain.found.c_str());
+      if (!ok) ++failures;
+    }
   }
-  printf("%d passed, %d failed\n", static_cast<int>(names.size()) - failures, failures);
+  printf("%d passed, %d failed\n", static_cast<int>(names.size()) * 2 - failures, failures);
   return failures == 0 ? 0 : 1;
 }

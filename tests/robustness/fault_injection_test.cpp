@@ -150,4 +150,103 @@ TEST(FaultInjection, EveryModeOnEveryMachine) {
   }
 }
 
+
+// The scan against the plain order under failing requests. The faults are tied to locations, so that both
+// walks meet the same ones whatever their order and number of requests (the modes above count requests,
+// which the two walks send differently). Each pattern fails some locations once or always with one error.
+// "No bus" is the driver's word about a whole bus when it answers so for the bus's device 0 function 0:
+// a pattern that says it there says it for every location of that bus.
+TEST(FaultInjection, TheScanFindsWhatThePlainOrderFindsUnderEveryPattern) {
+  struct Query {
+    uint32_t firstBus, lastBus;
+    bool zeroOnly;
+    uint8_t base, sub;
+  } const queries[] = {{0, 255, true, 0x06, 0x01}, {0, 255, false, 0x0C, 0x03}, {1, 1, false, 0x03, 0x00},
+                       {0, 255, false, 0x03, 0x00}, {0, 255, false, 0x02, 0x00}};
+  // The same over the buses that recorded machines use, for the many patterns of single functions (the
+  // plain order's walk of 256 buses is what makes the whole range slow).
+  Query nearQueries[sizeof queries / sizeof queries[0]];
+  for (size_t i = 0; i < sizeof queries / sizeof queries[0]; ++i) {
+    nearQueries[i] = queries[i];
+    if (nearQueries[i].lastBus > 3) nearQueries[i].lastBus = 3;
+  }
+  auto find = [](vx::AccessState& access, const Query& q, bool plain) {
+    uint32_t want = static_cast<uint32_t>(q.base) << 24 | static_cast<uint32_t>(q.sub) << 16;
+    vx::PciLocation l{};
+    bool ok = false;
+    if (!plain) {
+      ok = vx::FindFunctionByClass(access, q.firstBus, q.lastBus, q.zeroOnly, q.base, q.sub, &l);
+    } else {
+      for (uint32_t b = q.firstBus; !ok && b <= q.lastBus; ++b)
+        for (uint32_t d = 0; !ok && d < 32; ++d)
+          for (uint32_t f = 0; !ok && f < (q.zeroOnly ? 1u : 8u); ++f)
+            if ((vx::PciConfigRead32(access, b, d, f, 0x08) & 0xFFFF0000u) == want) {
+              l = {b, d, f};
+              ok = true;
+            }
+    }
+    return ok ? std::to_string(vx::BusDevFn(l.bus, l.device, l.function)) : std::string("none");
+  };
+  // A pattern: which locations of the recorded ones (and of the rest of their devices) fail.
+  struct Pattern {
+    const char* name;
+    bool (*fails)(uint16_t busDevFn, uint16_t recorded);
+  } const patterns[] = {
+      {"each recorded function", [](uint16_t l, uint16_t r) { return l == r; }},
+      {"each recorded function 0", [](uint16_t l, uint16_t r) { return l == r && (l & 7) == 0; }},
+      {"every function of each recorded device", [](uint16_t l, uint16_t r) { return (l & ~7) == (r & ~7); }},
+      {"every other location of each recorded device", [](uint16_t l, uint16_t r) { return (l & ~7) == (r & ~7) && l % 2 == 0; }},
+  };
+  const uint32_t errors[] = {ERROR_PCI_NO_BUS, ERROR_PCI_NO_DEVICE, 31 /* ERROR_GEN_FAILURE */,
+                             13 /* ERROR_INVALID_DATA */};
+  for (const std::string& name : vxtest::RecordedMachineNames()) {
+    vxtest::MachineUnderTest machine;
+    std::string error;
+    ASSERT_TRUE(machine.Load(name, &error)) << error;
+    for (const Pattern& p : patterns) {
+      // One recorded function at a time is the one whose locations fail.
+      for (uint32_t i = 0; i < machine.recorded->machine.functionCount; ++i) {
+        uint16_t recorded = machine.recorded->functions[i].busDevFn;
+        for (uint32_t e : errors) {
+          for (uint32_t times : {1u, 0u}) {
+            for (const Query& q : nearQueries) {
+              std::string result[2];
+              for (int plain = 0; plain < 2; ++plain) {
+                vxtest::LocationFaults faults(machine.transport, e);
+                for (uint32_t l = recorded & ~7u; l < (recorded & ~7u) + 8u; ++l) {
+                  // "No bus" for device 0 function 0 speaks for the bus: not a fault of one location.
+                  if (e == ERROR_PCI_NO_BUS && (l & 0xFF) == 0) continue;
+                  if (p.fails(static_cast<uint16_t>(l), recorded)) faults.Fail(static_cast<uint16_t>(l), times);
+                }
+                vx::AccessState access = machine.access;
+                access.driver = &faults;
+                result[plain] = find(access, q, plain == 1);
+              }
+              ASSERT_EQ(result[0], result[1]) << name << ", " << p.name << " at " << recorded << ", error " << e
+                                              << (times ? " once" : " always") << ", class " << int(q.base) << ":"
+                                              << int(q.sub);
+            }
+          }
+        }
+      }
+    }
+    // A whole bus failing with each error, through one start-up's cache.
+    for (uint32_t bus : {0u, 1u, 2u}) {
+      for (uint32_t e : errors) {
+        std::string result[2];
+        for (int plain = 0; plain < 2; ++plain) {
+          vxtest::LocationFaults faults(machine.transport, e);
+          for (uint32_t l = bus << 8; l < (bus + 1) << 8; ++l) faults.Fail(static_cast<uint16_t>(l));
+          vx::AccessState access = machine.access;
+          access.driver = &faults;
+          auto cache = std::make_unique<vx::PciScanCache>();
+          access.scanCache = cache.get();
+          for (const Query& q : nearQueries) result[plain] += find(access, q, plain == 1) + " ";
+        }
+        EXPECT_EQ(result[0], result[1]) << name << ", bus " << bus << " fails with " << e;
+      }
+    }
+  }
+}
+
 }  // namespace
