@@ -49,30 +49,21 @@ bool LinuxPortIo::Acquire(std::string* error) {
 #endif
 }
 
-#if VX_HAVE_PORT_IO
-uint8_t LinuxPortIo::In8(uint16_t port) { return Granted(port, 1) ? inb(port) : 0xFF; }
-uint16_t LinuxPortIo::In16(uint16_t port) { return Granted(port, 2) ? inw(port) : 0xFFFF; }
-uint32_t LinuxPortIo::In32(uint16_t port) { return Granted(port, 4) ? inl(port) : 0xFFFFFFFFu; }
+// Granted ports go to the program's own IN and OUT instructions, the code the Windows program runs on
+// Windows 9x; the others read all ones and are not written (the instruction would fault).
+uint8_t LinuxPortIo::In8(uint16_t port) { return Granted(port, 1) ? cpu_.In8(port) : 0xFF; }
+uint16_t LinuxPortIo::In16(uint16_t port) { return Granted(port, 2) ? cpu_.In16(port) : 0xFFFF; }
+uint32_t LinuxPortIo::In32(uint16_t port) { return Granted(port, 4) ? cpu_.In32(port) : 0xFFFFFFFFu; }
 void LinuxPortIo::Out8(uint16_t port, uint8_t value) {
-  if (Granted(port, 1)) outb(value, port);
+  if (Granted(port, 1)) cpu_.Out8(port, value);
 }
 void LinuxPortIo::Out16(uint16_t port, uint16_t value) {
-  if (Granted(port, 2)) outw(value, port);
+  if (Granted(port, 2)) cpu_.Out16(port, value);
 }
 void LinuxPortIo::Out32(uint16_t port, uint32_t value) {
   if (port == 0xCF8) ++configRequests;
-  if (Granted(port, 4)) outl(value, port);
+  if (Granted(port, 4)) cpu_.Out32(port, value);
 }
-#else
-uint8_t LinuxPortIo::In8(uint16_t) { return 0xFF; }
-uint16_t LinuxPortIo::In16(uint16_t) { return 0xFFFF; }
-uint32_t LinuxPortIo::In32(uint16_t) { return 0xFFFFFFFFu; }
-void LinuxPortIo::Out8(uint16_t, uint8_t) {}
-void LinuxPortIo::Out16(uint16_t, uint16_t) {}
-void LinuxPortIo::Out32(uint16_t port, uint32_t) {
-  if (port == 0xCF8) ++configRequests;
-}
-#endif
 
 namespace {
 

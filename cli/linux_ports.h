@@ -7,10 +7,11 @@
 #include <string>
 
 #include "hwaccess/access.h"
+#include "hwaccess/instruction_ports.h"
 
 namespace vexilor_cli {
 
-// IN and OUT from <sys/io.h>, limited to the ports that the kernel granted: a port outside them reads all
+// IN and OUT (the program's own instructions), limited to the ports that the kernel granted: a port outside them reads all
 // ones and is not written (the instruction would fault). Counts the configuration requests (32-bit writes
 // of an address to 0xCF8).
 class LinuxPortIo final : public vx::PortIo {
@@ -33,6 +34,7 @@ class LinuxPortIo final : public vx::PortIo {
     return port >= first_ && static_cast<uint32_t>(port) + width <= end_;
   }
   uint32_t first_ = 0, end_ = 0;  // granted ports [first_, end_)
+  vx::InstructionPorts cpu_;
 };
 
 // Sets the access state as the Windows program finds it on Windows 9x when the PCIDebug VxD cannot be
