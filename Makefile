@@ -26,16 +26,16 @@ setup:
 
 # Unit tests run under AddressSanitizer and UndefinedBehaviorSanitizer.
 native:
-	@cmake -S . -B $(BUILD)/native -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVX_SANITIZE=ON \
+	@cmake -S . -B $(BUILD)/native -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVX_WERROR=ON -DVX_SANITIZE=ON \
 	  -DVX_WIN32_BUILD=$(BUILD_DIR)/win32 -DVX_WIN64_BUILD=$(BUILD_DIR)/win64 >/dev/null
 	@cmake --build $(BUILD)/native -j $(JOBS)
 
 win32:
-	@cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+	@cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel -DVX_WERROR=ON >/dev/null
 	@cmake --build $(BUILD)/win32 -j $(JOBS)
 
 win64:
-	@cmake -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+	@cmake -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel -DVX_WERROR=ON >/dev/null
 	@cmake --build $(BUILD)/win64 -j $(JOBS)
 
 clean:

@@ -136,8 +136,8 @@ bool ParsePciMachine(const char* text, size_t length, const char* name, Recorded
       if (eol - c < 5 || strncmp(c, "port", 4) != 0 || !IsBlank(c[4])) continue;  // a plain comment
       c += 4;
       SkipBlanks(c, eol);
-      uint32_t port, value;
-      int portDigits, valueDigits;
+      uint32_t port = 0, value = 0;
+      int portDigits = 0, valueDigits = 0;
       bool ok = ReadPrefixedHex(c, eol, 4, &port, &portDigits);
       SkipBlanks(c, eol);
       ok = ok && c < eol && *c++ == '=';
