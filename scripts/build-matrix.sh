@@ -8,7 +8,7 @@
 # Prints one line per configuration with its time; exits non-zero if any failed (at the first failure
 # unless --keep-going).
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 2
 
 keep_going=0 only="*" root=build/matrix
 while [ $# -gt 0 ]; do
