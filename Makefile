@@ -7,7 +7,9 @@ BUILD ?= build
 # Absolute, so that the native build finds the Windows builds whatever BUILD was given as.
 BUILD_DIR := $(abspath $(BUILD))
 
-.PHONY: run test setup native win32 win64 all clean
+PREFIX ?= /usr/local
+
+.PHONY: run test setup native win32 win64 all install clean
 
 run: setup native
 	@$(BUILD)/native/cli/vexilor-report
@@ -37,6 +39,13 @@ win32:
 win64:
 	@cmake -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel -DVX_WERROR=ON >/dev/null
 	@cmake --build $(BUILD)/win64 -j $(JOBS)
+
+# vexilor-report and its manual page under PREFIX (an optimised build without the sanitizers; DESTDIR is
+# honoured).
+install:
+	@cmake -S . -B $(BUILD)/release -DCMAKE_BUILD_TYPE=Release -DVX_WERROR=ON >/dev/null
+	@cmake --build $(BUILD)/release -j $(JOBS) --target vexilor-report
+	cmake --install $(BUILD)/release --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD)

@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64         # the Windows targets
   wine64 xvfb x11-utils x11-apps xdotool imagemagick   # the Windows program under Wine, screenshots
   fonts-wine fonts-ipafont-gothic                 # Marlett and Japanese glyphs for Wine
+  man-db                                          # man, which checks the manual page
 )
 
 missing=()
