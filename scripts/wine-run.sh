@@ -16,8 +16,8 @@
 # The test program gets, before its own arguments: --exe <the copy, as a Windows path>, --shots <DIR/shots>,
 # and --expected <the expected report> when --report is given. When it prints "SHOT NAME X Y W H", the
 # screen rectangle is saved as DIR/shots/NAME.png (taken again, for up to 10 s, while it is of one colour)
-# and DIR/shots/NAME.done is written: "colours N" (the picture's distinct colours), "failed" or "no shot"
-# (no ImageMagick). When it prints
+# and DIR/shots/NAME.done is written: "colours N" (the picture's distinct colours), "root-crop colours N"
+# (no X window has that rectangle: cut from the root window's image), "failed" or "no shot" (no ImageMagick). When it prints
 # "MEASURE-CPU NAME SECONDS", the processor time (ms) that the copied program uses over that many seconds
 # is written to DIR/shots/NAME.cpu, then NAME.done is created.
 # Exit status: the test program's; 77 when the Windows build or Wine is missing (CTest: skipped).
@@ -184,10 +184,12 @@ take_shot() {
   id=$(xwininfo -root -children -display "$DISPLAY" 2>/dev/null |
        awk -v g="${w}x${h}+${x}+${y}" '$1 ~ /^0x/ && index($0, " " g " ") { print $1; exit }')
   if [ -n "$id" ]; then
-    xwd -id "$id" -silent -display "$DISPLAY" | "$convert" xwd:- "png:$shots/$name.png"
+    xwd -id "$id" -silent -display "$DISPLAY" | "$convert" xwd:- "png:$shots/$name.png" && return 0
   else
-    xwd -root -silent -display "$DISPLAY" | "$convert" xwd:- -crop "${w}x${h}+${x}+${y}" +repage "png:$shots/$name.png"
-  fi || { echo "wine-run.sh: screenshot $name failed" >&2; return 1; }
+    xwd -root -silent -display "$DISPLAY" | "$convert" xwd:- -crop "${w}x${h}+${x}+${y}" +repage "png:$shots/$name.png" && return 2
+  fi
+  echo "wine-run.sh: screenshot $name failed" >&2
+  return 1
 }
 
 # Runs the test program; takes the screenshots it asks for on the way.
@@ -198,13 +200,19 @@ take_shot() {
       read -r _ name x y w h <<<"$line"
       verdict="no shot"
       if [ -n "$convert" ]; then
-        # A window that Wine has mapped but not yet painted (or a pop-up read from the root window, which
-        # Xvfb leaves black) gives a picture of one colour: take it again until it has more than one.
+        # A window that Wine has mapped but not yet painted gives a picture of one colour, and a window
+        # not yet mapped (or drawn by Wine in a frame of its own, when the prefix lacks Decorated=N) has no
+        # X window of that rectangle: take it again until the window is there and shows more than one colour.
         for _ in $(seq 1 20); do
-          take_shot "$name" "$x" "$y" "$w" "$h" || { verdict="failed"; break; }
+          take_shot "$name" "$x" "$y" "$w" "$h"
+          case $? in
+            0) from="colours" ;;
+            2) from="root-crop colours" ;;  # from the root window: pop-ups read black there
+            *) verdict="failed"; break ;;
+          esac
           colours=$("$convert" "$shots/$name.png" -format %k info: 2>/dev/null)
-          verdict="colours ${colours:-0}"
-          [ "${colours:-0}" -gt 1 ] && break
+          verdict="$from ${colours:-0}"
+          [ "$from" = colours ] && [ "${colours:-0}" -gt 1 ] && break
           sleep 0.5
         done
       fi

@@ -256,8 +256,10 @@ bool Unpainted(HWND window) {
   return unpainted;
 }
 
-// The harness answers with NAME.done holding "colours N" (the picture's distinct colours), "failed", or "no
-// shot" when it cannot take pictures. A picture of one colour is a window not painted (or not found).
+// The harness answers with NAME.done holding "colours N" (the picture of the window's own X window, with N
+// distinct colours), "root-crop colours N" (no X window has the window's rectangle), "failed", or "no shot"
+// when it cannot take pictures. A picture of one colour is a window not painted; one cut from the root
+// window does not show a dialog (Xvfb leaves pop-ups black there).
 void Screenshot(const char* name, HWND window) {
   if (g_shots.empty()) return;
   RECT r = {};
@@ -282,7 +284,7 @@ void Screenshot(const char* name, HWND window) {
     printf("note: screenshot %s not confirmed within 30 s; going on\n", name);
   } else if (verdict != "no shot") {
     long colours = verdict.compare(0, 8, "colours ") == 0 ? strtol(verdict.c_str() + 8, nullptr, 10) : 0;
-    Check(colours > 1, std::string("screenshot ") + name + " is painted (" + verdict + ")");
+    Check(colours > 1, std::string("screenshot ") + name + " shows its window, painted (" + verdict + ")");
   }
 }
 
