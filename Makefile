@@ -7,7 +7,9 @@ BUILD ?= build
 # Absolute, so that the native build finds the Windows builds whatever BUILD was given as.
 BUILD_DIR := $(abspath $(BUILD))
 
-.PHONY: run test setup native win32 win64 all dist clean
+PREFIX ?= /usr/local
+
+.PHONY: run test setup native win32 win64 all dist install clean
 
 run: setup native
 	@$(BUILD)/native/cli/vexilor-report
@@ -26,16 +28,16 @@ setup:
 
 # Unit tests run under AddressSanitizer and UndefinedBehaviorSanitizer.
 native:
-	@cmake -S . -B $(BUILD)/native -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVX_SANITIZE=ON \
+	@cmake -S . -B $(BUILD)/native -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVX_WERROR=ON -DVX_SANITIZE=ON \
 	  -DVX_WIN32_BUILD=$(BUILD_DIR)/win32 -DVX_WIN64_BUILD=$(BUILD_DIR)/win64 >/dev/null
 	@cmake --build $(BUILD)/native -j $(JOBS)
 
 win32:
-	@cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+	@cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel -DVX_WERROR=ON >/dev/null
 	@cmake --build $(BUILD)/win32 -j $(JOBS)
 
 win64:
-	@cmake -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+	@cmake -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel -DVX_WERROR=ON >/dev/null
 	@cmake --build $(BUILD)/win64 -j $(JOBS)
 
 # The Windows release package: dist/vexilor-0.66-win32.zip (the i686 program, both drivers, read-me, checksums).
@@ -45,6 +47,13 @@ dist: setup
 	@python3 scripts/make-dist.py dist/vexilor-0.66-win32.zip $(BUILD)/win32/app/release/vexilor.exe \
 	  $(BUILD)/win32/drivers/pcidebug/release/pcilibnt.sys $(BUILD)/win64/drivers/pcidebug/release/pcilibnt.sys \
 	  packaging/readme.txt
+
+# vexilor-report and its manual page under PREFIX (an optimised build without the sanitizers; DESTDIR is
+# honoured).
+install:
+	@cmake -S . -B $(BUILD)/release -DCMAKE_BUILD_TYPE=Release -DVX_WERROR=ON >/dev/null
+	@cmake --build $(BUILD)/release -j $(JOBS) --target vexilor-report
+	cmake --install $(BUILD)/release --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD)

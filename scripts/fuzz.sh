@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-30}
 shift || true
 build=build/fuzz
-CC=clang CXX=clang++ cmake -S . -B $build -DVX_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+CC=clang CXX=clang++ cmake -S . -B $build -DVX_FUZZ=ON -DVX_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=($(sed -n 's/^vx_add_fuzzer(\([a-z_0-9]*\) .*/\1/p' fuzz/CMakeLists.txt))

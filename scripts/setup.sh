@@ -11,6 +11,7 @@ packages=(
   fonts-wine fonts-ipafont-gothic                 # Marlett and Japanese glyphs for Wine
   qemu-system-x86 busybox-static cpio             # the emulated boards (a kernel from qemu-kernel.sh)
   pciutils                                        # lspci, the yardstick of the live PCI benchmark
+  man-db                                          # man, which checks the manual page
 )
 
 missing=()

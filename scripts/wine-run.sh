@@ -15,7 +15,9 @@
 #
 # The test program gets, before its own arguments: --exe <the copy, as a Windows path>, --shots <DIR/shots>,
 # and --expected <the expected report> when --report is given. When it prints "SHOT NAME X Y W H", the
-# screen rectangle is saved as DIR/shots/NAME.png and DIR/shots/NAME.done is created. When it prints
+# screen rectangle is saved as DIR/shots/NAME.png (taken again, for up to 10 s, while it is of one colour)
+# and DIR/shots/NAME.done is written: "colours N" (the picture's distinct colours), "root-crop colours N"
+# (no X window has that rectangle: cut from the root window's image), "failed" or "no shot" (no ImageMagick). When it prints
 # "MEASURE-CPU NAME SECONDS", the processor time (ms) that the copied program uses over that many seconds
 # is written to DIR/shots/NAME.cpu, then NAME.done is created.
 # Exit status: the test program's; 77 when the Windows build or Wine is missing (CTest: skipped).
@@ -108,11 +110,21 @@ fi
 # The prefix: made once, kept between runs. No window manager runs, so Wine draws the frames itself
 # (Decorated=N); Marlett for the caption buttons; the Japanese UI faces mapped to IPAGothic.
 prefix_version=1
+# One step of the set-up; a step that fails ends the run, and the prefix is not marked ready.
+prefix_step() {
+  local name=$1
+  shift
+  if ! "$@" >>"$out/wineboot.log" 2>&1; then
+    echo "wine-run.sh: Wine prefix set-up failed at step \"$name\" (log: $out/wineboot.log)" >&2
+    exit 1
+  fi
+}
 if [ "$(cat "$prefix/.vexilor-prefix" 2>/dev/null)" != "$prefix_version" ]; then
   rm -rf "$prefix"
   echo "wine-run.sh: creating the Wine prefix $prefix" >&2
-  "${locale[@]}" "$wine" wineboot --init >"$out/wineboot.log" 2>&1
-  "$wineserver" -w
+  : >"$out/wineboot.log"
+  prefix_step "wineboot --init" "${locale[@]}" "$wine" wineboot --init
+  prefix_step "wineserver -w after wineboot" "$wineserver" -w
   cat >"$out/settings.reg" <<'REG'
 REGEDIT4
 
@@ -127,16 +139,18 @@ REGEDIT4
 "ＭＳ Ｐゴシック"="IPAGothic"
 "Arial"="Liberation Sans"
 REG
-  "${locale[@]}" "$wine" regedit /S "$(winepath "$out/settings.reg")" >>"$out/wineboot.log" 2>&1
-  mkdir -p "$prefix/drive_c/windows/Fonts"
-  cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
-  "$wineserver" -w
+  prefix_step "regedit settings.reg" "${locale[@]}" "$wine" regedit /S "$(winpath "$out/settings.reg")"
+  prefix_step "make the Fonts folder" mkdir -p "$prefix/drive_c/windows/Fonts"
+  prefix_step "copy Wine's fonts" cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
+  prefix_step "wineserver -w after the settings" "$wineserver" -w
+  # regedit answers 0 even when it imported nothing: look for the settings in the saved registry.
+  prefix_step "check the settings in user.reg" grep -q '"Decorated"="N"' "$prefix/user.reg"
   echo "$prefix_version" >"$prefix/.vexilor-prefix"
 fi
 
 cp "$exe" "$run/"
 for f in "${copies[@]+"${copies[@]}"}"; do cp "$f" "$run/"; done
-args=(--exe "$(winepath "$run/$(basename "$exe")")" --shots "$(winepath "$shots")")
+args=(--exe "$(winpath "$run/$(basename "$exe")")" --shots "$(winpath "$shots")")
 if [ -n "$report" ]; then
   # shellcheck disable=SC2086
   if ! "$report" $report_args >"$out/expected-report.txt" 2>"$out/report.log"; then
@@ -144,7 +158,7 @@ if [ -n "$report" ]; then
     cat "$out/report.log" >&2
     exit 1
   fi
-  args+=(--expected "$(winepath "$out/expected-report.txt")")
+  args+=(--expected "$(winpath "$out/expected-report.txt")")
 fi
 
 # User and system clock ticks of the processes of this prefix that run the program under test.
@@ -162,25 +176,49 @@ cpu_ticks() {
   echo "$total"
 }
 
+# Saves the screen rectangle as DIR/shots/NAME.png.
+take_shot() {
+  local name=$1 x=$2 y=$3 w=$4 h=$5 id
+  # The X window of exactly that rectangle: the root window's image leaves pop-up windows (dialogs,
+  # menus) black under Xvfb, the window's own image does not.
+  id=$(xwininfo -root -children -display "$DISPLAY" 2>/dev/null |
+       awk -v g="${w}x${h}+${x}+${y}" '$1 ~ /^0x/ && index($0, " " g " ") { print $1; exit }')
+  if [ -n "$id" ]; then
+    xwd -id "$id" -silent -display "$DISPLAY" | "$convert" xwd:- "png:$shots/$name.png" && return 0
+  else
+    xwd -root -silent -display "$DISPLAY" | "$convert" xwd:- -crop "${w}x${h}+${x}+${y}" +repage "png:$shots/$name.png" && return 2
+  fi
+  echo "wine-run.sh: screenshot $name failed" >&2
+  return 1
+}
+
 # Runs the test program; takes the screenshots it asks for on the way.
 "${locale[@]}" "$wine" "$test_exe" "${args[@]}" "$@" 2>"$out/wine.log" | while IFS= read -r line; do
   line=${line%$'\r'}
   case "$line" in
     "SHOT "*)
       read -r _ name x y w h <<<"$line"
+      verdict="no shot"
       if [ -n "$convert" ]; then
-        # The X window of exactly that rectangle: the root window's image leaves pop-up windows (dialogs,
-        # menus) black under Xvfb, the window's own image does not.
-        id=$(xwininfo -root -children -display "$DISPLAY" 2>/dev/null |
-             awk -v g="${w}x${h}+${x}+${y}" '$1 ~ /^0x/ && index($0, " " g " ") { print $1; exit }')
-        if [ -n "$id" ]; then
-          xwd -id "$id" -silent -display "$DISPLAY" | "$convert" xwd:- "png:$shots/$name.png"
-        else
-          xwd -root -silent -display "$DISPLAY" | "$convert" xwd:- -crop "${w}x${h}+${x}+${y}" +repage "png:$shots/$name.png"
-        fi || echo "wine-run.sh: screenshot $name failed" >&2
+        # A window that Wine has mapped but not yet painted gives a picture of one colour, and a window
+        # not yet mapped (or drawn by Wine in a frame of its own, when the prefix lacks Decorated=N) has no
+        # X window of that rectangle: take it again until the window is there and shows more than one colour.
+        for _ in $(seq 1 20); do
+          take_shot "$name" "$x" "$y" "$w" "$h"
+          case $? in
+            0) from="colours" ;;
+            2) from="root-crop colours" ;;  # from the root window: pop-ups read black there
+            *) verdict="failed"; break ;;
+          esac
+          colours=$("$convert" "$shots/$name.png" -format %k info: 2>/dev/null)
+          verdict="$from ${colours:-0}"
+          [ "$from" = colours ] && [ "${colours:-0}" -gt 1 ] && break
+          sleep 0.5
+        done
       fi
-      : >"$shots/$name.done"
-      echo "screenshot: $shots/$name.png"
+      # The test program reads the verdict from NAME.done.
+      echo "$verdict" >"$shots/$name.done"
+      echo "screenshot: $shots/$name.png ($verdict)"
       ;;
     "MEASURE-CPU "*)
       # The processor time that the program under test uses while the test program waits.

@@ -31,7 +31,10 @@ class RecordingTransport final : public vx::DriverTransport {
     return status;
   }
   std::vector<Request> requests;
-  Bytes answer = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAA, 0xBB, 0xCC};
+  // From a static array rather than an initializer list: GCC 12 at -O2 takes the list's temporary array for
+  // uninitialised (-Wmaybe-uninitialized).
+  static constexpr uint8_t kAnswer[12] = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAA, 0xBB, 0xCC};
+  Bytes answer = Bytes(kAnswer, kAnswer + sizeof kAnswer);
   uint32_t status = 0;
 };
 

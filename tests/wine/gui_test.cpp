@@ -243,20 +243,49 @@ const int kPageMarkers[5] = {1018, 1055, 1153, 1077, 1070};
 
 std::string g_shots;
 
+BOOL CALLBACK FindUnpaintedProc(HWND window, LPARAM lParam) {
+  if (!GetUpdateRect(window, nullptr, FALSE)) return TRUE;
+  *reinterpret_cast<bool*>(lParam) = true;
+  return FALSE;
+}
+
+// Whether the window or one of its children still waits for WM_PAINT.
+bool Unpainted(HWND window) {
+  bool unpainted = GetUpdateRect(window, nullptr, FALSE) != FALSE;
+  if (!unpainted) EnumChildWindows(window, FindUnpaintedProc, reinterpret_cast<LPARAM>(&unpainted));
+  return unpainted;
+}
+
+// The harness answers with NAME.done holding "colours N" (the picture of the window's own X window, with N
+// distinct colours), "root-crop colours N" (no X window has the window's rectangle), "failed", or "no shot"
+// when it cannot take pictures. A picture of one colour is a window not painted; one cut from the root
+// window does not show a dialog (Xvfb leaves pop-ups black there).
 void Screenshot(const char* name, HWND window) {
   if (g_shots.empty()) return;
   RECT r = {};
   GetWindowRect(window, &r);
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  Sleep(500);  // let the window finish painting
+  for (int i = 0; i < 100 && Unpainted(window); ++i) Sleep(50);
+  Sleep(300);  // let Wine hand the painted window to the X server
   std::string done = g_shots + "\\" + name + ".done";
   DeleteFileW(Wide(done).c_str());
   printf("SHOT %s %ld %ld %ld %ld\n", name, r.left, r.top, r.right - r.left, r.bottom - r.top);
   // A loaded machine can take many seconds over xwd and convert; going on early would let the next window
   // (the About box) cover the picture.
+  std::string verdict;
   int waited = 0;
-  while (waited < 600 && GetFileAttributesW(Wide(done).c_str()) == INVALID_FILE_ATTRIBUTES) Sleep(50), ++waited;
-  if (waited == 600) printf("note: screenshot %s not confirmed within 30 s; going on\n", name);
+  for (; waited < 600 && verdict.empty(); ++waited) {
+    if (ReadFileBytes(done, &verdict)) {
+      while (!verdict.empty() && (verdict.back() == '\n' || verdict.back() == '\r')) verdict.pop_back();
+    }
+    if (verdict.empty()) Sleep(50);
+  }
+  if (verdict.empty()) {
+    printf("note: screenshot %s not confirmed within 30 s; going on\n", name);
+  } else if (verdict != "no shot") {
+    long colours = verdict.compare(0, 8, "colours ") == 0 ? strtol(verdict.c_str() + 8, nullptr, 10) : 0;
+    Check(colours > 1, std::string("screenshot ") + name + " shows its window, painted (" + verdict + ")");
+  }
 }
 
 // The processor time in ms that the program under test uses over the given seconds, or -1.
