@@ -12,6 +12,7 @@ packages=(
   qemu-system-x86 busybox-static cpio             # the emulated boards (a kernel from qemu-kernel.sh)
   pciutils                                        # lspci, the yardstick of the live PCI benchmark
   man-db                                          # man, which checks the manual page
+  debootstrap                                     # the tree that runs the i686 release (below)
 )
 
 missing=()
@@ -20,19 +21,17 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-# The kernel that the emulated-board tests boot; without it they report themselves skipped.
-kernel() {
-  "$(dirname "$0")/qemu-kernel.sh" || echo "setup: no kernel for the emulated-board tests (they will be skipped)" >&2
-}
-if [ ${#missing[@]} -eq 0 ]; then
-  kernel
-  exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}" >&2
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
-echo "setup: installing ${missing[*]}" >&2
-SUDO=""
-[ "$(id -u)" -ne 0 ] && SUDO="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
-kernel
+# The kernel that the emulated-board tests boot; without it they report themselves skipped.
+"$(dirname "$0")/qemu-kernel.sh" || echo "setup: no kernel for the emulated-board tests (they will be skipped)" >&2
+
+# The i686 release runs under a newer Wine kept in a tree outside the clone.
+"$(dirname "$0")/setup-i686-wine.sh"

@@ -2,9 +2,12 @@
 # wine-run.sh: runs a Windows test program under Wine on a private Xvfb display, next to a copy of
 # vexilor.exe, and passes on its result.
 #
-#   wine-run.sh --out DIR --exe VEXILOR.EXE [--copy FILE]... [--report PROGRAM [--report-args "ARGS"]]
-#               -- TEST.EXE [TEST ARGS]...
+#   wine-run.sh [--wine x86_64|i686] --out DIR --exe VEXILOR.EXE [--copy FILE]...
+#               [--report PROGRAM [--report-args "ARGS"]] -- TEST.EXE [TEST ARGS]...
 #
+#   --wine x86_64      Debian's wine64 (the default): for the x86_64 vexilor.exe
+#   --wine i686        the Wine 10 of the i686 tree (scripts/setup-i686-wine.sh), which runs the i686
+#                      vexilor.exe and its drivers inside a 64-bit Wine (the test program stays x86_64)
 #   --out DIR          work directory: DIR/prefix (the Wine prefix, kept between runs), DIR/run (the
 #                      program and the files copied beside it), DIR/shots (screenshots), DIR/*.log
 #   --exe FILE         the vexilor.exe to test; copied to DIR/run
@@ -23,9 +26,10 @@
 # Exit status: the test program's; 77 when the Windows build or Wine is missing (CTest: skipped).
 set -uo pipefail
 
-out="" exe="" report="" report_args="" copies=()
+out="" exe="" report="" report_args="" copies=() route=x86_64
 while [ $# -gt 0 ]; do
   case "$1" in
+    --wine) route=$2; shift 2 ;;
     --out) out=$2; shift 2 ;;
     --exe) exe=$2; shift 2 ;;
     --copy) copies+=("$2"); shift 2 ;;
@@ -42,8 +46,30 @@ fi
 test_exe=$1
 shift
 
-wine=${WINE:-/usr/lib/wine/wine64}
-wineserver=${WINESERVER:-/usr/lib/wine/wineserver}
+# The Wine that runs everything; the only place where the two routes differ.
+case "$route" in
+  x86_64)
+    wine=${WINE:-/usr/lib/wine/wine64}
+    wineserver=${WINESERVER:-/usr/lib/wine/wineserver} ;;
+  i686)
+    # Commands that enter the tree with the folders of this run bound at the same paths.
+    wine=$(dirname "$0")/i686-wine/wine
+    wineserver=$(dirname "$0")/i686-wine/wineserver
+    # The folders of the files this run reads; its own folder is the prefix's, which is bound anyway.
+    VEXILOR_I686_BIND=""
+    for f in "$exe" "$test_exe" "${copies[@]+"${copies[@]}"}"; do
+      VEXILOR_I686_BIND+=$(cd "$(dirname "$f")" 2>/dev/null && pwd):
+    done
+    export VEXILOR_I686_BIND
+    # A machine that cannot enter the tree skips these tests, saying why.
+    reason=$("$wine" --version 2>&1 >/dev/null)
+    case $? in
+      0) ;;
+      77) echo "wine-run.sh: $reason" >&2; exit 77 ;;
+      *) echo "wine-run.sh: the i686 Wine does not start: $reason" >&2; exit 1 ;;
+    esac ;;
+  *) echo "wine-run.sh: --wine takes x86_64 or i686, not $route" >&2; exit 2 ;;
+esac
 for f in "$exe" "$test_exe"; do
   if [ ! -f "$f" ]; then
     echo "wine-run.sh: $f is missing (build the Windows targets first: make win64); skipped" >&2
