@@ -9,14 +9,15 @@
 # second run only reads that stamp.
 #
 # Exit status: 0 when the tree is ready, or when this machine cannot build it (not root; the reason is
-# printed, and the i686 Wine tests then report SKIPPED with it); non-zero when a step failed.
+# printed, and the i686 Wine tests then report SKIPPED with it); 1 when a step failed (no network to the
+# Debian archive, for example): the reason is kept in $VEXILOR_I686_WINE.failed for the tests to show.
 set -euo pipefail
 
 root=${VEXILOR_I686_WINE:-/var/cache/vexilor/i686-wine}
 mirror=${VEXILOR_DEBIAN_MIRROR:-http://deb.debian.org/debian}
 suite=trixie
 # Bump when the recipe changes, so that trees built by an older recipe are rebuilt.
-recipe=1
+recipe=2
 stamp="$root/.vexilor-i686-wine"
 
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "recipe $recipe" ]; then
@@ -30,13 +31,23 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 0
 fi
 
-command -v debootstrap >/dev/null || { echo "setup-i686-wine: debootstrap is missing (setup.sh installs it)" >&2; exit 1; }
-
 work="$root.partial"
+mkdir -p "$(dirname "$root")"
+# Ends the set-up, keeping the reason where the skipped tests report it.
+fail() {
+  trap - ERR
+  echo "setup-i686-wine: $*" >&2
+  echo "$*" >"$root.failed"
+  rm -rf "$work"
+  exit 1
+}
+
+command -v debootstrap >/dev/null || fail "debootstrap is missing (setup.sh installs it)"
+
+trap 'fail "the step at line $LINENO of $0 failed, see $work.log"' ERR
 started=$(date +%s)
 echo "setup-i686-wine: building the Debian $suite tree with Wine in $root (about 1 GB to download, a few minutes)" >&2
 rm -rf "$work"
-mkdir -p "$(dirname "$root")"
 
 # In a private mount namespace: nothing stays mounted when the command ends, even if it fails.
 in_tree() {
@@ -49,8 +60,8 @@ in_tree() {
   ' in_tree "$work" "$@"
 }
 
-debootstrap --variant=minbase "$suite" "$work" "$mirror" >"$work.log" 2>&1 || {
-  echo "setup-i686-wine: debootstrap failed, see $work.log" >&2; exit 1; }
+debootstrap --variant=minbase "$suite" "$work" "$mirror" >"$work.log" 2>&1 ||
+  fail "debootstrap failed, see $work.log"
 
 # No daemon may start inside the tree while packages install.
 printf '#!/bin/sh\nexit 101\n' >"$work/usr/sbin/policy-rc.d"
@@ -58,12 +69,13 @@ chmod 755 "$work/usr/sbin/policy-rc.d"
 
 packages=(
   wine wine64 libwine fonts-wine fonts-ipafont-gothic     # Wine 10, Marlett and Japanese glyphs
+  fonts-liberation                                         # the pages' Arial (mapped to Liberation Sans)
   xvfb xauth x11-utils x11-apps xdotool imagemagick        # the same display tools the x86_64 route uses
   libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3 libxxf86vm1
 )
-in_tree apt-get update -qq >>"$work.log" 2>&1
-in_tree apt-get install -y -qq --no-install-recommends "${packages[@]}" >>"$work.log" 2>&1 || {
-  echo "setup-i686-wine: installing Wine in the tree failed, see $work.log" >&2; exit 1; }
+in_tree apt-get update -qq >>"$work.log" 2>&1 || fail "apt-get update in the tree failed, see $work.log"
+in_tree apt-get install -y -qq --no-install-recommends "${packages[@]}" >>"$work.log" 2>&1 ||
+  fail "installing Wine in the tree failed, see $work.log"
 
 # The amd64 libwine ships an empty i386-windows folder: take the 32-bit PE libraries from the same
 # version's libwine:i386, unpacked and never installed (apt's own lists, so the tree stays amd64-only).
@@ -77,15 +89,15 @@ Dir::Cache::pkgcache "";
 Dir::Cache::srcpkgcache "";
 EOF
 in_tree sh -c 'export APT_CONFIG=/tmp/i386/apt.conf && apt-get update -qq && cd /tmp/i386/deb && apt-get download -qq "libwine:i386=$1"' \
-  sh "$version" >>"$work.log" 2>&1 || {
-  echo "setup-i686-wine: fetching libwine:i386 $version failed, see $work.log" >&2; exit 1; }
+  sh "$version" >>"$work.log" 2>&1 ||
+  fail "fetching libwine:i386 $version failed, see $work.log"
 deb=$(ls "$work"/tmp/i386/deb/libwine_*_i386.deb)
 dpkg-deb -x "$deb" "$work/tmp/i386/x"
 pe32="$work/usr/lib/x86_64-linux-gnu/wine/i386-windows"
 mkdir -p "$pe32"
 cp -a "$work/tmp/i386/x/usr/lib/i386-linux-gnu/wine/i386-windows/." "$pe32/"
-[ -f "$pe32/kernel32.dll" ] && [ -f "$pe32/ntoskrnl.exe" ] || {
-  echo "setup-i686-wine: libwine:i386 $version has no i386-windows libraries" >&2; exit 1; }
+[ -f "$pe32/kernel32.dll" ] && [ -f "$pe32/ntoskrnl.exe" ] ||
+  fail "libwine:i386 $version has no i386-windows libraries"
 rm -rf "$work/tmp/i386"
 in_tree apt-get clean >>"$work.log" 2>&1
 
@@ -96,4 +108,5 @@ echo "recipe $recipe" >"$work/.vexilor-i686-wine"
 rm -rf "$root"
 mv "$work" "$root"
 mv "$work.log" "$root.log"
+rm -f "$root.failed"
 echo "setup-i686-wine: ready in $(( $(date +%s) - started )) s, $(du -sh "$root" | cut -f1) in $root (Wine $version)" >&2

@@ -34,4 +34,4 @@ fi
 "$(dirname "$0")/qemu-kernel.sh" || echo "setup: no kernel for the emulated-board tests (they will be skipped)" >&2
 
 # The i686 release runs under a newer Wine kept in a tree outside the clone.
-"$(dirname "$0")/setup-i686-wine.sh"
+"$(dirname "$0")/setup-i686-wine.sh" || echo "setup: the i686 Wine route is not ready; its tests will be skipped" >&2

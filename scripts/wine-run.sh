@@ -50,11 +50,13 @@ shift
 case "$route" in
   x86_64)
     wine=${WINE:-/usr/lib/wine/wine64}
-    wineserver=${WINESERVER:-/usr/lib/wine/wineserver} ;;
+    wineserver=${WINESERVER:-/usr/lib/wine/wineserver}
+    wine_fonts=/usr/share/wine/fonts ;;
   i686)
     # Commands that enter the tree with the folders of this run bound at the same paths.
     wine=$(dirname "$0")/i686-wine/wine
     wineserver=$(dirname "$0")/i686-wine/wineserver
+    wine_fonts=${VEXILOR_I686_WINE:-/var/cache/vexilor/i686-wine}/usr/share/wine/fonts
     # The folders of the files this run reads; its own folder is the prefix's, which is bound anyway.
     VEXILOR_I686_BIND=""
     for f in "$exe" "$test_exe" "${copies[@]+"${copies[@]}"}"; do
@@ -167,7 +169,7 @@ REGEDIT4
 REG
   prefix_step "regedit settings.reg" "${locale[@]}" "$wine" regedit /S "$(winpath "$out/settings.reg")"
   prefix_step "make the Fonts folder" mkdir -p "$prefix/drive_c/windows/Fonts"
-  prefix_step "copy Wine's fonts" cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
+  prefix_step "copy Wine's fonts" cp "$wine_fonts"/* "$prefix/drive_c/windows/Fonts/"
   prefix_step "wineserver -w after the settings" "$wineserver" -w
   # regedit answers 0 even when it imported nothing: look for the settings in the saved registry.
   prefix_step "check the settings in user.reg" grep -q '"Decorated"="N"' "$prefix/user.reg"
