@@ -12,7 +12,9 @@ printf '00:00.0 Host bridge: x\n%s\n10: 08 00 00\n' "$hex" >truncated.txt
 printf '00:00.0 Host bridge: x\n00: 86 80 90 71 06 00 00 22 03 00 00 06 00 40 00 zz\n' >nonhex.txt
 printf '00:00.0 Host bridge: x\n%s\n00:00.0 Host bridge: x\n%s\n' "$hex" "$hex" >duplicate.txt
 printf '00:00.0 Host bridge: x\n00:01.0 PCI bridge: y\n%s\n' "$hex" >nodata.txt
-head -c 10000000 /dev/urandom >noise.txt
+# Noise that starts with a byte no recording line starts with, so the error always names line 1 (a random
+# first byte can be a blank, a newline or "#", and the error would then name a later line).
+{ printf Z; head -c 9999999 /dev/urandom; } >noise.txt
 printf 'CPUID 00000000: 00000001-756E6547-6C65746E\n' >cpuid-truncated.txt
 
 # name | arguments | what the error line must contain
