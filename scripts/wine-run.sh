@@ -186,6 +186,23 @@ if [ -n "$report" ]; then
     cat "$out/report.log" >&2
     exit 1
   fi
+  # The clock line is a one-second measurement that a loaded machine can throw off. Measure three times and
+  # keep the report whose clock is the median, so one disturbed measurement on this side fails no test.
+  clock_of() { sed -n 's/^ CPU Clock       : \([0-9.]*\)MHz\r\{0,1\}$/\1/p' "$1"; }
+  if [ -n "$(clock_of "$out/expected-report.txt")" ]; then
+    cp "$out/expected-report.txt" "$out/expected-report-1.txt"
+    for k in 2 3; do
+      # shellcheck disable=SC2086
+      if ! "$report" $report_args >"$out/expected-report-$k.txt" 2>>"$out/report.log"; then
+        echo "wine-run.sh: $report $report_args failed on its run $k:" >&2
+        cat "$out/report.log" >&2
+        exit 1
+      fi
+    done
+    median=$(for k in 1 2 3; do echo "$(clock_of "$out/expected-report-$k.txt") $k"; done | sort -n | sed -n 2p)
+    cp "$out/expected-report-${median#* }.txt" "$out/expected-report.txt"
+    echo "wine-run.sh: vexilor-report's clock, three runs: $(for k in 1 2 3; do printf '%s ' "$(clock_of "$out/expected-report-$k.txt")"; done)(median ${median% *})"
+  fi
   args+=(--expected "$(winpath "$out/expected-report.txt")")
 fi
 
