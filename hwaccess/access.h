@@ -118,7 +118,7 @@ struct PciLocation {
 };
 
 // What the bus scans learn once per start-up and answer later scans from: register 0x08 of each location
-// as read (all ones when the read failed), the buses that the driver reported absent, and which buses
+// as read (all ones when the function is absent), the buses that the driver reported absent, and which buses
 // configuration mechanism 1 can reach. Zero-filled at start-up (a static one needs no constructor); about
 // 264 KB, so it is owned by the start-up code rather than copied with the access state.
 struct PciBusFacts {
@@ -143,7 +143,8 @@ struct PciScanCache {
 // driver's PCI BIOS data, and a bus whose device 0 function 0 the driver answers "no bus" for; through the
 // ports a bus that no PCI-to-PCI or CardBus bridge on bus 0
 // leads to, on a machine with one host bridge. Every function of every other device is read, whatever its
-// function 0 answered. With access.scanCache, each location is read at most once per start-up.
+// function 0 answered. With access.scanCache, each location is read once per start-up; a read that failed
+// with an error saying nothing of the location (neither "no device" nor "no bus") is read again later.
 bool FindFunctionByClass(AccessState& access, uint32_t firstBus, uint32_t lastBus, bool functionZeroOnly,
                          uint8_t baseClass, uint8_t subClass, PciLocation* found);
 

@@ -228,6 +228,7 @@ class ScanReader {
     if (cache_ != nullptr && TestBit(cache_->known, busDevFn)) return cache_->classDword[busDevFn];
     if (haveLast_ && lastBusDevFn_ == busDevFn) return lastValue_;  // the bus probe, then its walk
     uint32_t v = 0xFFFFFFFFu;
+    bool settled = true;  // the answer holds for the whole start-up
     if (access_.pciDriverOpen) {
       uint8_t out[4];
       uint32_t status = PciDriverConfigRead(access_, busDevFn, 0x08, out, 4);
@@ -235,11 +236,15 @@ class ScanReader {
       // "No bus" is the driver's word about the bus when it answers so for device 0 function 0, the first
       // location of the bus that any scan reads. The same answer for a later location of a bus contradicts
       // what the bus already answered: it fails that location only.
-      if (status == ERROR_PCI_NO_BUS && (busDevFn & 0xFF) == 0) SetBit(buses_.absent, busDevFn >> 8);
+      bool busAbsent = status == ERROR_PCI_NO_BUS && (busDevFn & 0xFF) == 0;
+      if (busAbsent) SetBit(buses_.absent, busDevFn >> 8);
+      // Any other failure (a transient one, a short read) proves nothing about the location: a later scan
+      // asks again, as the plain order does.
+      settled = status == 0 || status == ERROR_PCI_NO_DEVICE || busAbsent;
     } else {
       v = PciConfigRead32(access_, busDevFn >> 8, (busDevFn >> 3) & 31, busDevFn & 7, 0x08);
     }
-    if (cache_ != nullptr) {
+    if (cache_ != nullptr && settled) {
       cache_->classDword[busDevFn] = v;
       SetBit(cache_->known, busDevFn);
     }
