@@ -10,28 +10,12 @@
 #include "hwaccess/machine_support.h"
 #include "report/pages.h"
 #include "test_support.h"
+#include "whole_run.h"
 
 namespace {
 
-struct FilledRun {
-  vx::Report report;
-  vx::PageModel models[vx::kPageCount];
-};
-
-void Fill(vx::AccessState& access, FilledRun* run) {
-  static vx::RecordedCpu cpu;
-  std::string error;
-  ASSERT_TRUE(vxtest::LoadRecordedCpu("intel-pentium3-katmai.txt", &cpu, &error)) << error;
-  vx::ProgramState state;
-  vx::PageContext context;
-  context.cpuid = &cpu;
-  context.access = &access;
-  context.state = &state;
-  context.report = &run->report;
-  run->report = vx::Report();
-  for (vx::PageModel& m : run->models) m.Clear();
-  vx::FillAllPages(context, run->models);
-}
+using vxtest::FilledRun;
+using vxtest::FillWholeRun;
 
 // Same report and same page controls, but for the USB field: the M/B page reads its port only while the
 // PCIDebug driver is open, which on this route it is not.
@@ -43,7 +27,7 @@ TEST(PortRoute, IdentifiesEveryRecordedMachineLikeTheDriverRoute) {
     std::string error;
     ASSERT_TRUE(machine.Load(name, &error)) << error;
     static FilledRun viaDriver, viaPorts;
-    Fill(machine.access, &viaDriver);
+    FillWholeRun(machine.access, &viaDriver);
 
     vxtest::SimulatedPorts ports(&machine.bus);
     vx::AccessState access;
@@ -52,7 +36,7 @@ TEST(PortRoute, IdentifiesEveryRecordedMachineLikeTheDriverRoute) {
     ASSERT_EQ(access.accessMode, vx::ACCESS_VXD | vx::ACCESS_DIRECT_PORTS) << name;
     ASSERT_FALSE(access.pciDriverOpen) << name;
     machine.transport->requests = 0;
-    Fill(access, &viaPorts);
+    FillWholeRun(access, &viaPorts);
 
     EXPECT_EQ(std::string(viaPorts.report.joined.c_str()), viaDriver.report.joined.c_str()) << name;
     EXPECT_GT(ports.instructions, 0u) << name;

@@ -8,6 +8,7 @@
 #include "hwaccess/machine_support.h"
 #include "report/pages.h"
 #include "test_support.h"
+#include "whole_run.h"
 
 namespace {
 
@@ -54,27 +55,14 @@ class FaultyTransport final : public vx::DriverTransport {
   uint32_t error_;
 };
 
-struct FilledRun {
-  vx::Report report;
-  vx::PageModel models[vx::kPageCount];
-};
+using vxtest::FilledRun;
 
-// Fills all five pages of a recorded machine with a recorded processor, through the given transport (null:
-// the machine's own driver without faults).
+// Fills all five pages of a recorded machine through the given transport (null: the machine's own driver
+// without faults).
 void FillMachine(vxtest::MachineUnderTest& machine, vx::DriverTransport* transport, FilledRun* run) {
-  static vx::RecordedCpu cpu;
-  std::string error;
-  ASSERT_TRUE(vxtest::LoadRecordedCpu("intel-pentium3-katmai.txt", &cpu, &error)) << error;
   vx::AccessState access = machine.access;
   if (transport != nullptr) access.driver = transport;
-  vx::ProgramState state;
-  vx::PageContext context;
-  context.cpuid = &cpu;
-  context.access = &access;
-  context.state = &state;
-  context.report = &run->report;
-  run->report = vx::Report();
-  vx::FillAllPages(context, run->models);
+  vxtest::FillWholeRun(access, run);
 }
 
 void ExpectWholeReport(const FilledRun& run, const std::string& what) {
