@@ -3,13 +3,17 @@
 namespace vx {
 
 bool MachineRoute::Parse(const char* text, size_t length, const char* name, char* err, size_t errCap) {
-  bool ok = ParsePciMachine(text, length, name, &recorded, err, errCap);
-  Bind();
+  bool ok = ParsePciMachine(text, length, name, &recorded, err, errCap);  // seals what it read
+  BindSealed();
   return ok;
 }
 
 void MachineRoute::Bind() {
   recorded.Seal();
+  BindSealed();
+}
+
+void MachineRoute::BindSealed() {
   PciDebugMachineBus(&recorded.machine, &bus);
   PciDebugMachinePorts(&recorded.machine, &ports);
 }

@@ -29,6 +29,9 @@ class MachineRoute {
   PciDebugBus bus{};
   PciDebugPorts ports{};
   HandlerTransport transport;  // counts its requests
+
+ private:
+  void BindSealed();  // points bus and ports at `recorded`, already sealed
 };
 
 }  // namespace vx
