@@ -108,15 +108,34 @@ uint32_t PciDriverConfigWrite32(AccessState& access, uint16_t busDevFn, uint32_t
 }
 
 uint32_t PciDriverBiosInfo(AccessState& access, uint8_t out[12]) {
-  return SendRequest(access, IOCTL_PCI_BIOS_INFO, nullptr, 0, out, 12);
+  return SendRequest(access, IOCTL_PCI_BIOS_INFO, nullptr, 0, out, PCIDEBUG_BIOS_INFO_BYTES);
 }
+
+namespace {
+
+// What the PCI BIOS data say: `vouched`, their test flag vouches for the status and signature; `present`,
+// those say that a PCI BIOS is there; `lastBus`, the number of the last bus.
+struct PciBiosData {
+  bool vouched, present;
+  uint8_t lastBus;
+};
+
+PciBiosData DecodePciBiosData(const uint8_t* bios) {
+  return {bios[PCIDEBUG_BIOS_TEST_FLAG] != 0,
+          bios[PCIDEBUG_BIOS_STATUS] == 0 &&
+              LoadLe32(bios + PCIDEBUG_BIOS_SIGNATURE_AT) == PCIDEBUG_BIOS_SIGNATURE,
+          bios[PCIDEBUG_BIOS_LAST_BUS]};
+}
+
+}  // namespace
 
 uint8_t CountPciBuses(AccessState& access) {
   if (access.accessMode & ACCESS_VXD) {
-    uint8_t bios[12] = {0};
+    uint8_t bios[PCIDEBUG_BIOS_INFO_BYTES] = {0};
     PciDriverBiosInfo(access, bios);
-    if (bios[0] != 0 && (bios[5] != 0 || LoadLe32(bios + 8) != 0x20494350u)) return 0;
-    return static_cast<uint8_t>(bios[4] + 1);
+    PciBiosData data = DecodePciBiosData(bios);
+    if (data.vouched && !data.present) return 0;
+    return static_cast<uint8_t>(data.lastBus + 1);
   }
   for (uint32_t bus = 0; bus < 256; ++bus) {
     uint8_t v[4];
@@ -269,15 +288,17 @@ class ScanReader {
   }
 
  private:
-  // The driver's PCI BIOS data name the last bus that exists, when they are valid (as CountPciBuses reads
-  // them). A failed request proves nothing: every bus is then probed.
+  // The driver's PCI BIOS data name the last bus that exists, when their test flag vouches for a present
+  // PCI BIOS (CountPciBuses also takes data without the flag; as proof of absence they must have it). A
+  // failed request proves nothing: every bus is then probed.
   void AskLastBus() {
     buses_.biosAsked = true;
-    uint8_t bios[12];
+    uint8_t bios[PCIDEBUG_BIOS_INFO_BYTES];
     if (PciDriverBiosInfo(access_, bios) != 0) return;
-    if (bios[0] == 0 || bios[5] != 0 || LoadLe32(bios + 8) != 0x20494350u) return;
+    PciBiosData data = DecodePciBiosData(bios);
+    if (!data.vouched || !data.present) return;
     buses_.lastBusKnown = true;
-    buses_.lastBus = bios[4];
+    buses_.lastBus = data.lastBus;
   }
 
   // Through the ports, a configuration cycle for a bus other than 0 reaches it only through a bridge
