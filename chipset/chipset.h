@@ -6,7 +6,7 @@
 
 #include <stdint.h>
 
-#include "hwaccess/little_endian.h"
+#include "pcidebug/little_endian.h"
 #include "report/page_model.h"
 #include "report/pages.h"
 

@@ -9,7 +9,7 @@
 #include <set>
 #include <string>
 
-#include "drivers/pcidebug/pcidebug.h"
+#include "pcidebug/pcidebug.h"
 
 namespace vexilor_cli {
 

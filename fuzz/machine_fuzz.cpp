@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cpu/cpuid.h"
-#include "drivers/pcidebug/pcidebug.h"
+#include "pcidebug/pcidebug.h"
 #include "hwaccess/machine_route.h"
 #include "report/pages.h"
 #include "fuzz_support.h"

@@ -8,7 +8,7 @@
 #include <stdint.h>
 
 // The request codes IOCTL_*, the driver's errors ERROR_PCI_NO_BUS/NO_DEVICE and the buffer layouts.
-#include "hwaccess/pcidebug_wire.h"
+#include "pcidebug/pcidebug_wire.h"
 
 namespace vx {
 

@@ -4,7 +4,7 @@
 
 #include <stdint.h>
 
-#include "drivers/pcidebug/pcidebug.h"
+#include "pcidebug/pcidebug.h"
 #include "hwaccess/access.h"
 
 namespace vx {

@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "hwaccess/little_endian.h"
+#include "pcidebug/little_endian.h"
 
 namespace vx {
 

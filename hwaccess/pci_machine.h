@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "drivers/pcidebug/pcidebug.h"
+#include "pcidebug/pcidebug.h"
 
 namespace vx {
 

@@ -10,7 +10,7 @@
 #include <map>
 #include <string>
 
-#include "hwaccess/little_endian.h"
+#include "pcidebug/little_endian.h"
 #include "hwaccess/machine_route.h"
 #include "hwaccess/machine_support.h"
 #include "chipset/chipset.h"

@@ -2,7 +2,7 @@
 // Matrox, nVidia, ATI and 3Dlabs boards, by subsystem ID.
 #include "video/graphics_adapter.h"
 
-#include "hwaccess/little_endian.h"
+#include "pcidebug/little_endian.h"
 
 namespace vx {
 

@@ -2,7 +2,7 @@
 #include "video/agp.h"
 
 #include "hwaccess/access.h"
-#include "hwaccess/little_endian.h"
+#include "pcidebug/little_endian.h"
 #include "report/page_writer.h"
 #include "report/pages.h"
 #include "video/vga_controls.h"

@@ -4,7 +4,7 @@
 #include <string.h>
 
 #include "hwaccess/access.h"
-#include "hwaccess/little_endian.h"
+#include "pcidebug/little_endian.h"
 
 namespace vx {
 

@@ -1,7 +1,7 @@
 /* The decisions of pcilibnt.sys, without kernel headers. Plain C; compiles as C++ too. */
 #include "pcilibnt_rules.h"
 
-#include "hwaccess/little_endian.h"
+#include "pcidebug/little_endian.h"
 
 uint32_t PciLibNtStatus(uint32_t answer) {
   switch (answer) {

@@ -7,7 +7,7 @@
 
 #include <stdint.h>
 
-#include "pcidebug.h"
+#include "pcidebug/pcidebug.h"
 
 #ifdef __cplusplus
 extern "C" {

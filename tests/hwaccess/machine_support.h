@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "drivers/pcidebug/pcidebug.h"
-#include "hwaccess/little_endian.h"
+#include "pcidebug/pcidebug.h"
+#include "pcidebug/little_endian.h"
 #include "hwaccess/machine_route.h"
 #include "test_support.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "drivers/pcidebug/pcilibnt_rules.h"
-#include "hwaccess/little_endian.h"
+#include "pcidebug/little_endian.h"
 
 namespace {
 

@@ -9,7 +9,7 @@ Prints what is wrong and exits 1; exits 77 (skipped) when the file is missing.""
 import struct
 import sys
 
-# Texts of the test drivers' version resource (drivers/pcidebug/machine2c.cpp), stored as UTF-16.
+# Texts of the test drivers' version resource (tests/drivers/machine2c.cpp), stored as UTF-16.
 TEST_DRIVER_TEXTS = ["simulates the recorded machine", "PCIDebug simulator", "reads no hardware"]
 REAL_DRIVER_TEXT = "PCIDebug driver for Vexilor"
 

@@ -1,7 +1,7 @@
 /* The PCIDebug request handler. Plain C; compiles as C++ too. */
-#include "pcidebug.h"
+#include "pcidebug/pcidebug.h"
 
-#include "hwaccess/little_endian.h"
+#include "pcidebug/little_endian.h"
 
 #define PCIDEBUG_MAX_INPUT (PCIDEBUG_CONFIG_REQUEST_BYTES + PCIDEBUG_CONFIG_BYTES)
 

@@ -1,6 +1,6 @@
 /* The recorded machine as a PCI bus and a port space, for the test drivers, the command-line front end and
  * the tests. Plain C; compiles as C++ too. */
-#include "pcidebug.h"
+#include "pcidebug/pcidebug.h"
 
 static int BusPresent(const PciDebugMachine* machine, uint32_t bus) {
   return (machine->busPresent[(bus >> 3) & 31] >> (bus & 7)) & 1;

@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
   }
   const PciDebugMachine& m = machine->machine;
   std::ostringstream c;
-  c << "/* Generated from " << name << " by pcidebug_machine2c; do not edit. */\n#include \"pcidebug.h\"\n\n";
+  c << "/* Generated from " << name << " by pcidebug_machine2c; do not edit. */\n#include \"pcidebug/pcidebug.h\"\n\n";
   c << "static PciDebugFunction g_functions[" << m.functionCount << "] = {\n";
   char hex[16];
   for (uint32_t i = 0; i < m.functionCount; ++i) {

@@ -1,5 +1,5 @@
 /* The PCIDebug request handler: the driver side of the nine device I/O control requests (their format is
- * in hwaccess/pcidebug_wire.h), over a PCI bus and an I/O port space. Written in plain C (it also compiles
+ * in pcidebug/pcidebug_wire.h), over a PCI bus and an I/O port space. Written in plain C (it also compiles
  * as C++) so that the same file goes into the kernel-mode drivers, the command-line front end and the
  * tests. No allocation, no library calls beyond what a kernel provides. */
 #ifndef VEXILOR_PCIDEBUG_H
@@ -7,7 +7,7 @@
 
 #include <stdint.h>
 
-#include "hwaccess/pcidebug_wire.h"
+#include "pcidebug/pcidebug_wire.h"
 
 #ifdef __cplusplus
 extern "C" {

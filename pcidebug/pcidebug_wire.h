@@ -1,7 +1,7 @@
 /* The PCIDebug driver's requests as they travel between a program and the driver: the device, the request
  * codes, the answers, and the layout of every request and answer buffer. Plain C (compiles as C++ too):
  * the kernel-mode driver, the program and the tests all take the format from here. Every field is
- * little-endian (hwaccess/little_endian.h). */
+ * little-endian (pcidebug/little_endian.h). */
 #ifndef VEXILOR_PCIDEBUG_WIRE_H
 #define VEXILOR_PCIDEBUG_WIRE_H
 
