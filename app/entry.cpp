@@ -34,6 +34,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   AccessSystem& system = Win32AccessSystem();
   g_access.pciDriverOpen = OpenAccessDriver(g_access, system) != 0;
   if (!g_access.pciDriverOpen) g_access.giveioOpen = EnableGiveio(g_access, system) != 0;
+  ChooseAccessRoute(g_access);
 
   shell.context.cpuid = &g_cpuid;
   shell.context.clock = SystemClock();  // may be null: then the clock is not measured

@@ -11,8 +11,6 @@
 #define VX_HAVE_PORT_IO 0
 #endif
 
-#include "hwaccess/lifecycle.h"
-
 namespace vexilor_cli {
 
 bool LinuxPortIo::Acquire(std::string* error) {
@@ -63,42 +61,6 @@ void LinuxPortIo::Out16(uint16_t port, uint16_t value) {
 void LinuxPortIo::Out32(uint16_t port, uint32_t value) {
   if (port == 0xCF8) ++configRequests;
   if (Granted(port, 4)) cpu_.Out32(port, value);
-}
-
-namespace {
-
-// Windows 9x as start-up sees it when pcilib95.vxd is missing: the version query says platform 1, the
-// VxD does not open, and the process may execute port instructions.
-class Windows9xWithoutVxd final : public vx::AccessSystem {
- public:
-  explicit Windows9xWithoutVxd(vx::PortIo* ports) : ports_(ports) {}
-  bool QueryPlatformId(uint32_t* platformId) override {
-    *platformId = 1;
-    return true;
-  }
-  uint32_t CurrentDirectory(char*, uint32_t) override { return 0; }
-  uint32_t WindowsDirectory(char*, uint32_t) override { return 0; }
-  vx::SystemHandle OpenDevice(const char*, bool) override { return 0; }
-  void CloseDevice(vx::SystemHandle) override {}
-  vx::DriverTransport* DeviceTransport(vx::SystemHandle) override { return nullptr; }
-  vx::PortIo* Ports() override { return ports_; }
-  vx::SystemHandle ScmOpen() override { return 0; }
-  vx::SystemHandle ScmOpenService(vx::SystemHandle, const char*) override { return 0; }
-  vx::SystemHandle ScmCreateService(vx::SystemHandle, const char*, const char*) override { return 0; }
-  bool ScmStartService(vx::SystemHandle) override { return false; }
-  bool ScmStopService(vx::SystemHandle) override { return false; }
-  bool ScmDeleteService(vx::SystemHandle) override { return false; }
-  void ScmClose(vx::SystemHandle) override {}
-
- private:
-  vx::PortIo* ports_;
-};
-
-}  // namespace
-
-void UseWindows9xPortRoute(vx::AccessState& access, vx::PortIo* ports) {
-  Windows9xWithoutVxd system(ports);
-  vx::OpenAccessDriver(access, system);
 }
 
 }  // namespace vexilor_cli

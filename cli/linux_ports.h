@@ -37,9 +37,4 @@ class LinuxPortIo final : public vx::PortIo {
   vx::InstructionPorts cpu_;
 };
 
-// Sets the access state as the Windows program finds it on Windows 9x when the PCIDebug VxD cannot be
-// opened, through the same start-up routine: configuration reads go through the ports, port operations
-// execute IN and OUT, and nothing is sent to a driver.
-void UseWindows9xPortRoute(vx::AccessState& access, vx::PortIo* ports);
-
 }  // namespace vexilor_cli

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <memory>
 #include <string>
 
 #include "cli/input_file.h"
@@ -50,13 +51,18 @@ const char kUsage[] =
     "\n"
     "Exit status: 0 on success, 2 on a bad argument or input file, or when the ports are refused.\n";
 
+// How PCI configuration is read (--access, or what the other options imply).
+enum class Method { kByOptions, kSysfs, kPorts, kDump, kNone };
+
 struct Options {
   std::string cpuidDump;
   std::string saveCpuid;
   std::string pciDump;
   bool noPci = false;
-  std::string access;  // --access: "sysfs", "ports" or "dump"; empty: by the other options
+  Method access = Method::kByOptions;  // as given with --access
+  std::string accessName;              // ... and its name, for the messages
   bool countRequests = false;
+  bool help = false;
   uint64_t clockKHz = 0;  // --clock-mhz in kHz; 0: this machine's clock
 };
 
@@ -77,131 +83,225 @@ int Fail(const std::string& message) {
   return 2;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  Options options;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    auto value = [&](std::string* out) {
-      if (i + 1 >= argc) return false;
-      *out = argv[++i];
+bool ParseMethod(const std::string& name, Method* method) {
+  static const struct {
+    const char* name;
+    Method method;
+  } kMethods[] = {{"sysfs", Method::kSysfs}, {"ports", Method::kPorts}, {"dump", Method::kDump}};
+  for (const auto& m : kMethods) {
+    if (name == m.name) {
+      *method = m.method;
       return true;
-    };
-    if (arg == "--help" || arg == "-h") {
-      fputs(kUsage, stdout);
-      return 0;
-    } else if (arg == "--cpuid-dump") {
-      if (!value(&options.cpuidDump)) return Fail("--cpuid-dump needs a file name");
-    } else if (arg == "--save-cpuid") {
-      if (!value(&options.saveCpuid)) return Fail("--save-cpuid needs a file name");
-    } else if (arg == "--pci-dump") {
-      if (!value(&options.pciDump)) return Fail("--pci-dump needs a file name");
-    } else if (arg == "--clock-mhz") {
-      std::string mhz;
-      if (!value(&mhz)) return Fail("--clock-mhz needs a frequency in MHz");
-      options.clockKHz = ParseClockMhz(mhz.c_str());
-      if (options.clockKHz == 0)
-        return Fail("--clock-mhz: '" + mhz + "' is not a frequency from 1 to 100000 MHz with at most three decimals");
-    } else if (arg == "--no-pci") {
-      options.noPci = true;
-    } else if (arg == "--access") {
-      if (!value(&options.access)) return Fail("--access needs a method: sysfs, ports or dump");
-      if (options.access != "sysfs" && options.access != "ports" && options.access != "dump")
-        return Fail("--access: unknown method '" + options.access + "' (sysfs, ports or dump)");
-    } else if (arg == "--count-requests") {
-      options.countRequests = true;
-    } else {
-      return Fail("unknown argument '" + arg + "' (see --help)");
     }
   }
+  return false;
+}
 
+// One option at argv[*i] (its value, if any, consumed too). False with the message for the user.
+bool ParseOption(int argc, char** argv, int* i, Options* o, std::string* error) {
+  std::string arg = argv[*i];
+  auto value = [&](std::string* out, const char* missing) {
+    if (*i + 1 >= argc) {
+      *error = missing;
+      return false;
+    }
+    *out = argv[++*i];
+    return true;
+  };
+  if (arg == "--help" || arg == "-h") {
+    o->help = true;
+  } else if (arg == "--cpuid-dump") {
+    return value(&o->cpuidDump, "--cpuid-dump needs a file name");
+  } else if (arg == "--save-cpuid") {
+    return value(&o->saveCpuid, "--save-cpuid needs a file name");
+  } else if (arg == "--pci-dump") {
+    return value(&o->pciDump, "--pci-dump needs a file name");
+  } else if (arg == "--clock-mhz") {
+    std::string mhz;
+    if (!value(&mhz, "--clock-mhz needs a frequency in MHz")) return false;
+    o->clockKHz = ParseClockMhz(mhz.c_str());
+    if (o->clockKHz == 0)
+      *error = "--clock-mhz: '" + mhz + "' is not a frequency from 1 to 100000 MHz with at most three decimals";
+    return o->clockKHz != 0;
+  } else if (arg == "--no-pci") {
+    o->noPci = true;
+  } else if (arg == "--access") {
+    if (!value(&o->accessName, "--access needs a method: sysfs, ports or dump")) return false;
+    if (!ParseMethod(o->accessName, &o->access)) {
+      *error = "--access: unknown method '" + o->accessName + "' (sysfs, ports or dump)";
+      return false;
+    }
+  } else if (arg == "--count-requests") {
+    o->countRequests = true;
+  } else {
+    *error = "unknown argument '" + arg + "' (see --help)";
+    return false;
+  }
+  return true;
+}
+
+// The arguments in order; stops at --help or at the first bad one.
+bool ParseArguments(int argc, char** argv, Options* o, std::string* error) {
+  for (int i = 1; i < argc && !o->help; ++i) {
+    if (!ParseOption(argc, argv, &i, o, error)) return false;
+  }
+  return true;
+}
+
+// The route: what --access names, else a recording with --pci-dump, none with --no-pci, else this
+// machine's sysfs.
+Method RouteOf(const Options& o) {
+  if (o.access != Method::kByOptions) return o.access;
+  if (!o.pciDump.empty()) return Method::kDump;
+  if (o.noPci) return Method::kNone;
+  return Method::kSysfs;
+}
+
+// Options that exclude each other; then the route.
+bool CheckOptions(const Options& o, Method* method, std::string* error) {
+  bool access = o.access != Method::kByOptions, dump = !o.pciDump.empty();
+  if (!o.saveCpuid.empty() &&
+      (!o.cpuidDump.empty() || dump || o.noPci || o.clockKHz != 0 || access || o.countRequests)) {
+    *error = "--save-cpuid records this machine's processor and takes no other option";
+  } else if (o.noPci && dump) {
+    *error = "--no-pci and --pci-dump exclude each other";
+  } else if (o.noPci && access) {
+    *error = "--no-pci and --access exclude each other";
+  } else if (o.access == Method::kDump && !dump) {
+    *error = "--access dump needs --pci-dump FILE";
+  } else if (dump && access && o.access != Method::kDump) {
+    *error = "--pci-dump reads a recording: it takes no --access " + o.accessName;
+  } else {
+    *method = RouteOf(o);
+    return true;
+  }
+  return false;
+}
+
+int SaveCpuid(const std::string& path) {
   vx::InstructionCpuid instruction;
-  static vx::RecordedCpu recorded;
-  vx::CpuidSource* cpuid = &instruction;
+  static char dump[16384];
+  size_t n = vx::WriteCpuidDump(instruction, dump, sizeof dump);
   std::string error;
+  if (!vexilor_cli::WriteWholeFile(path, dump, n, &error)) return Fail(error);
+  return 0;
+}
 
-  if (!options.saveCpuid.empty() && (!options.cpuidDump.empty() || !options.pciDump.empty() || options.noPci ||
-                                     options.clockKHz != 0 || !options.access.empty() || options.countRequests))
-    return Fail("--save-cpuid records this machine's processor and takes no other option");
-  if (!options.saveCpuid.empty()) {
-    static char dump[16384];
-    size_t n = vx::WriteCpuidDump(instruction, dump, sizeof dump);
-    if (!vexilor_cli::WriteWholeFile(options.saveCpuid, dump, n, &error)) return Fail(error);
-    return 0;
-  }
+bool LoadCpuid(const std::string& path, vx::RecordedCpu* recorded, std::string* error) {
+  std::string text;
+  if (!vexilor_cli::ReadWholeFile(path, &text, error)) return false;
+  char message[512];
+  if (vx::ParseCpuidDump(text.data(), text.size(), path.c_str(), recorded, message, sizeof message)) return true;
+  *error = message;
+  return false;
+}
 
-  if (!options.cpuidDump.empty()) {
-    std::string text;
-    if (!vexilor_cli::ReadWholeFile(options.cpuidDump, &text, &error)) return Fail(error);
-    char message[512];
-    if (!vx::ParseCpuidDump(text.data(), text.size(), options.cpuidDump.c_str(), &recorded, message,
-                            sizeof message))
-      return Fail(message);
-    cpuid = &recorded;
-  }
-
-  if (options.noPci && !options.pciDump.empty()) return Fail("--no-pci and --pci-dump exclude each other");
-  if (options.noPci && !options.access.empty()) return Fail("--no-pci and --access exclude each other");
-  if (options.access == "dump" && options.pciDump.empty()) return Fail("--access dump needs --pci-dump FILE");
-  if (!options.pciDump.empty() && !options.access.empty() && options.access != "dump")
-    return Fail("--pci-dump reads a recording: it takes no --access " + options.access);
-
-  // The Windows 9x route: the process itself executes the port instructions. Asked before anything is
-  // read or printed.
-  static vexilor_cli::LinuxPortIo portIo;
-  bool portRoute = options.access == "ports";
-  if (portRoute && !portIo.Acquire(&error)) return Fail(error);
-
-  // PCI: the request handler in-process, over a recorded machine or this machine's sysfs, as the PCIDebug
-  // driver on Windows NT; or no route at all.
-  static vx::MachineRoute recordedRoute;
+// What PCI configuration is read through: the request handler in-process over a recorded machine or this
+// machine's sysfs, as the PCIDebug driver on Windows NT; the program's own port instructions, as on
+// Windows 9x without its driver; or nothing. `requests` counts what the route sends.
+struct PciRoute {
+  vx::AccessState access;  // no route until one is chosen: every configuration read answers all ones
+  const uint32_t* requests = &none;
+  uint32_t none = 0;
+  vx::MachineRoute recorded;
+  vexilor_cli::LinuxPortIo ports;
   PciDebugBus sysfsBus{};
-  vexilor_cli::SysfsPciBus* sysfs = nullptr;
-  vx::HandlerTransport sysfsTransport(&sysfsBus, nullptr);
-  vx::AccessState access;  // with --no-pci no route: every configuration read answers all ones
-  static vx::PciScanCache scanCache;
-  access.scanCache = &scanCache;
-  if (!options.pciDump.empty()) {
-    std::string text;
-    if (!vexilor_cli::ReadWholeFile(options.pciDump, &text, &error)) return Fail(error);
-    char message[512];
-    if (!recordedRoute.Parse(text.data(), text.size(), options.pciDump.c_str(), message, sizeof message))
-      return Fail(message);
-    fputs(recordedRoute.recorded.warnings.c_str(), stderr);
-    recordedRoute.Attach(access);
-  } else if (portRoute) {
-    vexilor_cli::UseWindows9xPortRoute(access, &portIo);
-  } else if (!options.noPci) {
-    sysfs = new vexilor_cli::SysfsPciBus();
-    sysfs->Bind(&sysfsBus);
-    if (sysfs->DeviceCount() == 0)
-      fputs("vexilor-report: no PCI device under /sys/bus/pci/devices: the chipset and video pages stay empty\n",
-            stderr);
-    vx::UseDriverRoute(access, &sysfsTransport);
-  }
+  std::unique_ptr<vexilor_cli::SysfsPciBus> sysfs;
+  vx::HandlerTransport sysfsTransport{&sysfsBus, nullptr};
+};
 
+bool UseRecording(PciRoute& route, const std::string& path, std::string* error) {
+  std::string text;
+  if (!vexilor_cli::ReadWholeFile(path, &text, error)) return false;
+  char message[512];
+  if (!route.recorded.Parse(text.data(), text.size(), path.c_str(), message, sizeof message)) {
+    *error = message;
+    return false;
+  }
+  fputs(route.recorded.recorded.warnings.c_str(), stderr);
+  route.recorded.Attach(route.access);
+  route.requests = &route.recorded.transport.requests;
+  return true;
+}
+
+void UseSysfs(PciRoute& route) {
+  route.sysfs = std::make_unique<vexilor_cli::SysfsPciBus>();
+  route.sysfs->Bind(&route.sysfsBus);
+  if (route.sysfs->DeviceCount() == 0)
+    fputs("vexilor-report: no PCI device under /sys/bus/pci/devices: the chipset and video pages stay empty\n",
+          stderr);
+  vx::UseDriverRoute(route.access, &route.sysfsTransport);
+  route.requests = &route.sysfsTransport.requests;
+}
+
+// The ports are asked for before anything is read or printed.
+bool ChooseRoute(Method method, const std::string& pciDump, PciRoute& route, std::string* error) {
+  switch (method) {
+    case Method::kPorts:
+      if (!route.ports.Acquire(error)) return false;
+      vx::UsePortsRoute(route.access, &route.ports);
+      route.requests = &route.ports.configRequests;
+      return true;
+    case Method::kDump:
+      return UseRecording(route, pciDump, error);
+    case Method::kSysfs:
+      UseSysfs(route);
+      return true;
+    default:
+      return true;
+  }
+}
+
+// Fills the five pages and prints the report.
+int Run(const Options& options, vx::CpuidSource* cpuid, PciRoute& route) {
   static vx::Report report;
   static vx::PageModel models[vx::kPageCount];
+  static vx::PciScanCache scanCache;
+  route.access.scanCache = &scanCache;
   vx::ProgramState state;
   vx::PageContext context;
   context.cpuid = cpuid;
   // A recorded processor has no clock of its own to measure: only a simulated one.
   vx::SimulatedClock simulated(options.clockKHz);
-  context.clock = options.clockKHz != 0 ? &simulated : options.cpuidDump.empty() ? vx::SystemClock() : nullptr;
-  context.access = &access;
+  if (options.clockKHz != 0) {
+    context.clock = &simulated;
+  } else if (options.cpuidDump.empty()) {
+    context.clock = vx::SystemClock();  // may be null: then the clock reads "unknown"
+  }
+  context.access = &route.access;
   context.state = &state;
   context.report = &report;
   vx::FillAllPages(context, models);
-
-  delete sysfs;
-  if (options.countRequests)
-    fprintf(stderr, "vexilor-report: %u requests\n",
-            portRoute ? portIo.configRequests
-                      : !options.pciDump.empty() ? recordedRoute.transport.requests : sysfsTransport.requests);
-
+  route.sysfs.reset();
+  if (options.countRequests) fprintf(stderr, "vexilor-report: %u requests\n", *route.requests);
   const char* text = report.joined.c_str();
   size_t length = strlen(text);
   if (fwrite(text, 1, length, stdout) != length || fflush(stdout) != 0) return Fail("cannot write the report");
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  std::string error;
+  if (!ParseArguments(argc, argv, &options, &error)) return Fail(error);
+  if (options.help) {
+    fputs(kUsage, stdout);
+    return 0;
+  }
+  Method method;
+  if (!CheckOptions(options, &method, &error)) return Fail(error);
+  if (!options.saveCpuid.empty()) return SaveCpuid(options.saveCpuid);
+
+  vx::InstructionCpuid instruction;
+  static vx::RecordedCpu recorded;
+  vx::CpuidSource* cpuid = &instruction;
+  if (!options.cpuidDump.empty()) {
+    if (!LoadCpuid(options.cpuidDump, &recorded, &error)) return Fail(error);
+    cpuid = &recorded;
+  }
+  static PciRoute route;
+  if (!ChooseRoute(method, options.pciDump, route, &error)) return Fail(error);
+  return Run(options, cpuid, route);
 }

@@ -45,8 +45,20 @@ class PortIo {
 
 struct PciScanCache;
 
+// A route to configuration space and the ports: one table of operations, like an access method of
+// pciutils. Chosen once at start-up; every read calls through it.
+struct AccessRoute;
+extern const AccessRoute kDriverRoute;  // requests to the PCIDebug driver
+extern const AccessRoute kPortsRoute;   // the program's own IN and OUT (configuration through 0xCF8/0xCFC)
+extern const AccessRoute kNoRoute;      // nothing answers: configuration reads all ones, port reads too
+
+// The platform id of Windows 95/98/ME (VER_PLATFORM_WIN32_WINDOWS), where any process may use the ports.
+enum : uint32_t { kPlatformWindows9x = 1 };
+
 // The access state, set once at start-up and read-only afterwards.
 struct AccessState {
+  const AccessRoute* route = &kNoRoute;          // configuration reads (ChooseAccessRoute sets both)
+  const AccessRoute* portRoute = &kDriverRoute;  // the port family; a driver request fails without a driver
   uint32_t accessMode = 0;
   bool pciDriverOpen = false;         // PciDriverOpen: requests go to the PCIDebug driver
   bool giveioOpen = false;            // GiveioOpen: the process may execute port instructions
@@ -58,6 +70,14 @@ struct AccessState {
   uintptr_t giveioHandle = 0;         // the open giveio device (lifecycle), 0 when none
   PciScanCache* scanCache = nullptr;  // what the bus scans have read this start-up; null: nothing is kept
 };
+
+// Chooses the routes from what start-up opened: configuration reads through the PCIDebug driver when it is
+// open, else through the ports with giveio or on Windows 9x, else none; the port family executes IN and OUT
+// with ACCESS_DIRECT_PORTS, else sends driver requests.
+void ChooseAccessRoute(AccessState& access);
+// The Windows 9x route without the VxD, set directly: configuration and ports by the program's own IN and
+// OUT on `ports`, and nothing sent to a driver.
+void UsePortsRoute(AccessState& access, PortIo* ports);
 
 // A PCI location, bus in bits 15-8, device in bits 7-3, function in bits 2-0.
 inline uint16_t BusDevFn(uint32_t bus, uint32_t device, uint32_t function) {
@@ -141,10 +161,12 @@ struct PciScanCache {
 // that reading register 0x08 of every such location in that order (a failed read being all ones) finds.
 // It skips only what the answers prove absent: through the driver a bus above the last bus of the
 // driver's PCI BIOS data, and a bus whose device 0 function 0 the driver answers "no bus" for; through the
-// ports a bus that no PCI-to-PCI or CardBus bridge on bus 0
-// leads to, on a machine with one host bridge. Every function of every other device is read, whatever its
-// function 0 answered. With access.scanCache, each location is read once per start-up; a read that failed
-// with an error saying nothing of the location (neither "no device" nor "no bus") is read again later.
+// ports a bus that no PCI-to-PCI or CardBus bridge on bus 0 leads to, unless bus 0 holds a second host
+// bridge at function 0 of its own device (the mark of a second root bus; a south bridge function with the
+// host-bridge class, such as the VT82C596's power management at 00:07.3, is none). Every function of every
+// other device is read, whatever its function 0 answered. With access.scanCache, each location is read
+// once per start-up; a read that failed with an error saying nothing of the location (neither "no device"
+// nor "no bus") is read again later.
 bool FindFunctionByClass(AccessState& access, uint32_t firstBus, uint32_t lastBus, bool functionZeroOnly,
                          uint8_t baseClass, uint8_t subClass, PciLocation* found);
 

@@ -12,6 +12,8 @@ uint32_t HandlerTransport::Control(uint32_t code, const void* in, uint32_t inLen
 }
 
 void UseDriverRoute(AccessState& access, DriverTransport* driver) {
+  access.route = &kDriverRoute;
+  access.portRoute = &kDriverRoute;
   access.accessMode = ACCESS_NT_SERVICE;
   access.platformId = 2;
   access.pciDriverOpen = true;

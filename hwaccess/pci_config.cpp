@@ -12,48 +12,10 @@ uint32_t LoadLe(const uint8_t* p, uint32_t width) {
   return width == 1 ? p[0] : width == 2 ? LoadLe16(p) : LoadLe32(p);
 }
 
-uint32_t DirectConfigRead32(AccessState& access, uint16_t busDevFn, uint32_t reg) {
-  if (access.ports == nullptr) return 0xFFFFFFFFu;
-  uint32_t address = 0x80000000u | (static_cast<uint32_t>(busDevFn) << 8) | (reg & 0xFF);
-  access.ports->Out32(0xCF8, address);
-  return access.ports->In32(0xCFC);
-}
-
 uint32_t SendRequest(AccessState& access, uint32_t code, const void* in, uint32_t inLength, void* out,
                      uint32_t outLength) {
   if (access.driver == nullptr) return kErrorInvalidHandle;
   return access.driver->Control(code, in, inLength, out, outLength);
-}
-
-uint32_t PortRead(AccessState& access, uint32_t port, uint32_t width) {
-  uint16_t p = static_cast<uint16_t>(port);
-  if (access.accessMode & ACCESS_DIRECT_PORTS) {
-    if (access.ports == nullptr) return 0xFFFFFFFFu >> (32 - 8 * width);
-    return width == 1 ? access.ports->In8(p) : width == 2 ? access.ports->In16(p) : access.ports->In32(p);
-  }
-  static const uint32_t kCodes[5] = {0, IOCTL_READ_PORT8, IOCTL_READ_PORT16, 0, IOCTL_READ_PORT32};
-  uint8_t in[4];
-  StoreLe(in, port, 4);
-  uint8_t out[4] = {0, 0, 0, 0};
-  if (SendRequest(access, kCodes[width], in, 4, out, width) != 0) return 0xFFFFFFFFu >> (32 - 8 * width);
-  return LoadLe(out, width);
-}
-
-uint32_t PortWrite(AccessState& access, uint32_t port, uint32_t value, uint32_t width) {
-  uint16_t p = static_cast<uint16_t>(port);
-  if (access.accessMode & ACCESS_DIRECT_PORTS) {
-    if (access.ports != nullptr) {
-      if (width == 1) access.ports->Out8(p, static_cast<uint8_t>(value));
-      else if (width == 2) access.ports->Out16(p, static_cast<uint16_t>(value));
-      else access.ports->Out32(p, value);
-    }
-    return value;
-  }
-  static const uint32_t kCodes[5] = {0, IOCTL_WRITE_PORT8, IOCTL_WRITE_PORT16, 0, IOCTL_WRITE_PORT32};
-  uint8_t in[8];
-  StoreLe(in, port, 4);
-  StoreLe(in + 4, value, width);
-  return SendRequest(access, kCodes[width], in, 4 + width, nullptr, 0) == 0 ? 1u : 0u;
 }
 
 }  // namespace
@@ -194,50 +156,97 @@ uint32_t FindPciClassCode(AccessState& access, uint32_t baseClass, uint32_t subC
                    [want](const uint8_t* image) { return (LoadLe32(image + 8) & 0xFFFFFF00u) == want; });
 }
 
-uint32_t PciConfigRead32(AccessState& access, uint32_t bus, uint32_t device, uint32_t function,
-                         uint32_t reg) {
-  uint16_t bdf = BusDevFn(bus, device, function);
-  if (access.pciDriverOpen) return PciDriverConfigRead32(access, bdf, reg & 0xFF);
-  if (access.giveioOpen || access.platformId == 1) return DirectConfigRead32(access, bdf, reg);
-  return 0xFFFFFFFFu;
-}
+class PciScanReader;
 
-int PciConfigReadBlock(AccessState& access, uint32_t bus, uint32_t device, uint32_t function,
-                       uint32_t start, uint8_t* buffer, int count) {
-  if (count <= 0) return 0;
-  for (int i = 0; i < count; i += 4) {
-    uint32_t v = PciConfigRead32(access, bus, device, function, start + static_cast<uint32_t>(i));
-    if (v == 0xFFFFFFFFu) return i;
-    for (int j = 0; j < 4; ++j) {
-      if (i + j >= count) return count;
-      buffer[i + j] = static_cast<uint8_t>(v >> (8 * j));
-    }
-  }
-  return count;
-}
-
-uint8_t PortRead8(AccessState& access, uint32_t port) { return static_cast<uint8_t>(PortRead(access, port, 1)); }
-uint16_t PortRead16(AccessState& access, uint32_t port) {
-  return static_cast<uint16_t>(PortRead(access, port, 2));
-}
-uint32_t PortRead32(AccessState& access, uint32_t port) { return PortRead(access, port, 4); }
-uint32_t PortWrite8(AccessState& access, uint32_t port, uint8_t value) { return PortWrite(access, port, value, 1); }
-uint32_t PortWrite16(AccessState& access, uint32_t port, uint16_t value) {
-  return PortWrite(access, port, value, 2);
-}
-uint32_t PortWrite32(AccessState& access, uint32_t port, uint32_t value) {
-  return PortWrite(access, port, value, 4);
-}
+// The operations of one route. Configuration reads give 0 and the dword, or the driver's error (then the
+// value is all ones); port reads give the value (all ones of the width when nothing answers), port writes
+// what the port family returns.
+struct AccessRoute {
+  uint32_t (*configRead)(AccessState& access, uint16_t busDevFn, uint32_t reg, uint32_t* value);
+  uint32_t (*portRead)(AccessState& access, uint32_t port, uint32_t width);
+  uint32_t (*portWrite)(AccessState& access, uint32_t port, uint32_t value, uint32_t width);
+  // Whether the scan may skip the bus: what this route's answers prove about buses.
+  bool (*busAbsent)(PciScanReader& reader, uint32_t bus);
+};
 
 namespace {
+
+uint32_t AllOnes(uint32_t width) { return 0xFFFFFFFFu >> (32 - 8 * width); }
+
+uint32_t DriverConfigRead(AccessState& access, uint16_t busDevFn, uint32_t reg, uint32_t* value) {
+  uint8_t v[4];
+  uint32_t status = PciDriverConfigRead(access, busDevFn, reg & 0xFF, v, 4);
+  *value = status == 0 ? LoadLe32(v) : 0xFFFFFFFFu;
+  return status;
+}
+
+uint32_t DriverPortRead(AccessState& access, uint32_t port, uint32_t width) {
+  static const uint32_t kCodes[5] = {0, IOCTL_READ_PORT8, IOCTL_READ_PORT16, 0, IOCTL_READ_PORT32};
+  uint8_t in[4];
+  StoreLe(in, port, 4);
+  uint8_t out[4] = {0, 0, 0, 0};
+  if (SendRequest(access, kCodes[width], in, 4, out, width) != 0) return AllOnes(width);
+  return LoadLe(out, width);
+}
+
+// Non-zero when the request succeeded.
+uint32_t DriverPortWrite(AccessState& access, uint32_t port, uint32_t value, uint32_t width) {
+  static const uint32_t kCodes[5] = {0, IOCTL_WRITE_PORT8, IOCTL_WRITE_PORT16, 0, IOCTL_WRITE_PORT32};
+  uint8_t in[8];
+  StoreLe(in, port, 4);
+  StoreLe(in + 4, value, width);
+  return SendRequest(access, kCodes[width], in, 4 + width, nullptr, 0) == 0 ? 1u : 0u;
+}
+
+// Configuration mechanism 1: the address (enable bit, BusDevFn, register) to 0xCF8 as one 32-bit OUT, the
+// dword from 0xCFC as one 32-bit IN. The address port is neither saved nor restored. A function that does
+// not exist answers whatever the bus returns (all ones on standard hardware).
+uint32_t DirectConfigRead32(AccessState& access, uint16_t busDevFn, uint32_t reg, uint32_t* value) {
+  *value = 0xFFFFFFFFu;
+  if (access.ports == nullptr) return 0;
+  access.ports->Out32(0xCF8, 0x80000000u | (static_cast<uint32_t>(busDevFn) << 8) | (reg & 0xFF));
+  *value = access.ports->In32(0xCFC);
+  return 0;
+}
+
+uint32_t PortsPortRead(AccessState& access, uint32_t port, uint32_t width) {
+  uint16_t p = static_cast<uint16_t>(port);
+  if (access.ports == nullptr) return AllOnes(width);
+  switch (width) {
+    case 1: return access.ports->In8(p);
+    case 2: return access.ports->In16(p);
+    default: return access.ports->In32(p);
+  }
+}
+
+// The value written.
+uint32_t PortsPortWrite(AccessState& access, uint32_t port, uint32_t value, uint32_t width) {
+  uint16_t p = static_cast<uint16_t>(port);
+  if (access.ports == nullptr) return value;
+  switch (width) {
+    case 1: access.ports->Out8(p, static_cast<uint8_t>(value)); break;
+    case 2: access.ports->Out16(p, static_cast<uint16_t>(value)); break;
+    default: access.ports->Out32(p, value); break;
+  }
+  return value;
+}
+
+uint32_t NoConfigRead(AccessState&, uint16_t, uint32_t, uint32_t* value) {
+  *value = 0xFFFFFFFFu;
+  return 0;
+}
+uint32_t NoPortRead(AccessState&, uint32_t, uint32_t width) { return AllOnes(width); }
+uint32_t NoPortWrite(AccessState&, uint32_t, uint32_t, uint32_t) { return 0; }
 
 bool TestBit(const uint8_t* bits, uint32_t i) { return (bits[i >> 3] >> (i & 7)) & 1; }
 void SetBit(uint8_t* bits, uint32_t i) { bits[i >> 3] = static_cast<uint8_t>(bits[i >> 3] | 1u << (i & 7)); }
 
+}  // namespace
+
 // Answers the scans' questions about locations and buses, from the start-up's cache when there is one.
-class ScanReader {
+class PciScanReader {
  public:
-  explicit ScanReader(AccessState& access)
+  explicit PciScanReader(AccessState& access)
       : access_(access), cache_(access.scanCache), buses_(cache_ != nullptr ? cache_->buses : local_) {
     memset(&local_, 0, sizeof local_);
   }
@@ -246,23 +255,16 @@ class ScanReader {
   uint32_t ClassDword(uint16_t busDevFn) {
     if (cache_ != nullptr && TestBit(cache_->known, busDevFn)) return cache_->classDword[busDevFn];
     if (haveLast_ && lastBusDevFn_ == busDevFn) return lastValue_;  // the bus probe, then its walk
-    uint32_t v = 0xFFFFFFFFu;
-    bool settled = true;  // the answer holds for the whole start-up
-    if (access_.pciDriverOpen) {
-      uint8_t out[4];
-      uint32_t status = PciDriverConfigRead(access_, busDevFn, 0x08, out, 4);
-      if (status == 0) v = LoadLe32(out);
-      // "No bus" is the driver's word about the bus when it answers so for device 0 function 0, the first
-      // location of the bus that any scan reads. The same answer for a later location of a bus contradicts
-      // what the bus already answered: it fails that location only.
-      bool busAbsent = status == ERROR_PCI_NO_BUS && (busDevFn & 0xFF) == 0;
-      if (busAbsent) SetBit(buses_.absent, busDevFn >> 8);
-      // Any other failure (a transient one, a short read) proves nothing about the location: a later scan
-      // asks again, as the plain order does.
-      settled = status == 0 || status == ERROR_PCI_NO_DEVICE || busAbsent;
-    } else {
-      v = PciConfigRead32(access_, busDevFn >> 8, (busDevFn >> 3) & 31, busDevFn & 7, 0x08);
-    }
+    uint32_t v;
+    uint32_t status = access_.route->configRead(access_, busDevFn, 0x08, &v);
+    // "No bus" is the driver's word about the bus when it answers so for device 0 function 0, the first
+    // location of the bus that any scan reads. The same answer for a later location of a bus contradicts
+    // what the bus already answered: it fails that location only.
+    bool busAbsent = status == ERROR_PCI_NO_BUS && (busDevFn & 0xFF) == 0;
+    if (busAbsent) SetBit(buses_.absent, busDevFn >> 8);
+    // Any other failure (a transient one, a short read) proves nothing about the location: a later scan
+    // asks again, as the plain order does.
+    bool settled = status == 0 || status == ERROR_PCI_NO_DEVICE || busAbsent;
     if (cache_ != nullptr && settled) {
       cache_->classDword[busDevFn] = v;
       SetBit(cache_->known, busDevFn);
@@ -274,18 +276,26 @@ class ScanReader {
   }
 
   // Whether the answers prove that the bus holds nothing.
-  bool BusAbsent(uint32_t bus) {
-    if (access_.pciDriverOpen) {
-      if (bus > 0 && !buses_.biosAsked) AskLastBus();
-      if (buses_.lastBusKnown && bus > buses_.lastBus) return true;
-      ClassDword(BusDevFn(bus, 0, 0));
-      return TestBit(buses_.absent, bus);
-    }
-    if (!access_.giveioOpen && access_.platformId != 1) return true;  // no route: nothing answers
-    if (bus == 0) return false;
-    if (!buses_.topologyKnown) LearnTopology();
-    return !TestBit(buses_.reachable, bus);
+  bool BusAbsent(uint32_t bus) { return access_.route->busAbsent(*this, bus); }
+
+  // Through the driver: a bus above the last bus of the PCI BIOS data, or one whose device 0 function 0
+  // the driver answers "no bus" for.
+  static bool DriverBusAbsent(PciScanReader& r, uint32_t bus) {
+    if (bus > 0 && !r.buses_.biosAsked) r.AskLastBus();
+    if (r.buses_.lastBusKnown && bus > r.buses_.lastBus) return true;
+    r.ClassDword(BusDevFn(bus, 0, 0));
+    return TestBit(r.buses_.absent, bus);
   }
+
+  // Through the ports: a bus that no configuration cycle can reach.
+  static bool PortsBusAbsent(PciScanReader& r, uint32_t bus) {
+    if (bus == 0) return false;
+    if (!r.buses_.topologyKnown) r.LearnTopology();
+    return !TestBit(r.buses_.reachable, bus);
+  }
+
+  // No route: nothing answers.
+  static bool NoBusAbsent(PciScanReader&, uint32_t) { return true; }
 
  private:
   // The driver's PCI BIOS data name the last bus that exists, when their test flag vouches for a present
@@ -303,28 +313,34 @@ class ScanReader {
 
   // Through the ports, a configuration cycle for a bus other than 0 reaches it only through a bridge
   // whose bus range (secondary to subordinate, registers 0x19 and 0x1A) holds it; a bridge behind a
-  // bridge stays within its parent's range. A machine with a second host bridge on bus 0 may have a
-  // second root bus that no bridge leads to: every bus counts as reachable then.
+  // bridge stays within its parent's range. A second root bus, which no bridge leads to, shows itself as
+  // a second host bridge: class 06 00 at function 0 of its own device. Every bus counts as reachable then.
+  // Other functions with that class are parts of a chip (the VT82C596's power management at 00:07.3).
   void LearnTopology() {
     memset(buses_.reachable, 0, sizeof buses_.reachable);
     SetBit(buses_.reachable, 0);
-    int hostBridges = 0;
+    bool secondRoot = false;
     for (uint32_t device = 0; device < 32; ++device) {
       for (uint32_t function = 0; function < 8; ++function) {
         uint32_t v = ClassDword(BusDevFn(0, device, function));
         if (v == 0xFFFFFFFFu) continue;
-        if ((v >> 16) == 0x0600) ++hostBridges;
-        uint32_t headerType = (PciConfigRead32(access_, 0, device, function, 0x0C) >> 16) & 0x7F;
-        if (headerType != 1 && headerType != 2) continue;
-        uint32_t numbers = PciConfigRead32(access_, 0, device, function, 0x18);
-        if (numbers == 0xFFFFFFFFu) continue;
-        uint32_t secondary = (numbers >> 8) & 0xFF, subordinate = (numbers >> 16) & 0xFF;
-        for (uint32_t b = secondary; b <= (subordinate > secondary ? subordinate : secondary); ++b)
-          SetBit(buses_.reachable, b);
+        if ((v >> 16) == 0x0600 && function == 0 && device != 0) secondRoot = true;
+        MarkBridgedBuses(device, function);
       }
     }
-    if (hostBridges > 1) memset(buses_.reachable, 0xFF, sizeof buses_.reachable);
+    if (secondRoot) memset(buses_.reachable, 0xFF, sizeof buses_.reachable);
     buses_.topologyKnown = true;
+  }
+
+  // The bus range of a PCI-to-PCI (header type 1) or CardBus (2) bridge on bus 0.
+  void MarkBridgedBuses(uint32_t device, uint32_t function) {
+    uint32_t headerType = (PciConfigRead32(access_, 0, device, function, 0x0C) >> 16) & 0x7F;
+    if (headerType != 1 && headerType != 2) return;
+    uint32_t numbers = PciConfigRead32(access_, 0, device, function, 0x18);
+    if (numbers == 0xFFFFFFFFu) return;
+    uint32_t secondary = (numbers >> 8) & 0xFF, subordinate = (numbers >> 16) & 0xFF;
+    for (uint32_t b = secondary; b <= (subordinate > secondary ? subordinate : secondary); ++b)
+      SetBit(buses_.reachable, b);
   }
 
   AccessState& access_;
@@ -336,7 +352,71 @@ class ScanReader {
   uint32_t lastValue_ = 0;
 };
 
-}  // namespace
+constexpr AccessRoute kDriverRoute = {DriverConfigRead, DriverPortRead, DriverPortWrite,
+                                      PciScanReader::DriverBusAbsent};
+constexpr AccessRoute kPortsRoute = {DirectConfigRead32, PortsPortRead, PortsPortWrite, PciScanReader::PortsBusAbsent};
+constexpr AccessRoute kNoRoute = {NoConfigRead, NoPortRead, NoPortWrite, PciScanReader::NoBusAbsent};
+
+void ChooseAccessRoute(AccessState& access) {
+  if (access.pciDriverOpen) {
+    access.route = &kDriverRoute;
+  } else if (access.giveioOpen || access.platformId == kPlatformWindows9x) {
+    access.route = &kPortsRoute;
+  } else {
+    access.route = &kNoRoute;
+  }
+  access.portRoute = (access.accessMode & ACCESS_DIRECT_PORTS) != 0 ? &kPortsRoute : &kDriverRoute;
+}
+
+void UsePortsRoute(AccessState& access, PortIo* ports) {
+  access.route = &kPortsRoute;
+  access.portRoute = &kPortsRoute;
+  access.ports = ports;
+  access.driver = nullptr;
+  access.pciDriverOpen = false;
+  access.giveioOpen = false;
+  access.platformId = kPlatformWindows9x;
+  access.accessMode = ACCESS_VXD | ACCESS_DIRECT_PORTS;
+  access.accessDriverError = 1;  // the VxD is not there
+}
+
+uint32_t PciConfigRead32(AccessState& access, uint32_t bus, uint32_t device, uint32_t function,
+                         uint32_t reg) {
+  uint32_t value;
+  return access.route->configRead(access, BusDevFn(bus, device, function), reg, &value) == 0 ? value
+                                                                                             : 0xFFFFFFFFu;
+}
+
+int PciConfigReadBlock(AccessState& access, uint32_t bus, uint32_t device, uint32_t function,
+                       uint32_t start, uint8_t* buffer, int count) {
+  if (count <= 0) return 0;
+  for (int i = 0; i < count; i += 4) {
+    uint32_t v = PciConfigRead32(access, bus, device, function, start + static_cast<uint32_t>(i));
+    if (v == 0xFFFFFFFFu) return i;
+    for (int j = 0; j < 4; ++j) {
+      if (i + j >= count) return count;
+      buffer[i + j] = static_cast<uint8_t>(v >> (8 * j));
+    }
+  }
+  return count;
+}
+
+uint8_t PortRead8(AccessState& access, uint32_t port) {
+  return static_cast<uint8_t>(access.portRoute->portRead(access, port, 1));
+}
+uint16_t PortRead16(AccessState& access, uint32_t port) {
+  return static_cast<uint16_t>(access.portRoute->portRead(access, port, 2));
+}
+uint32_t PortRead32(AccessState& access, uint32_t port) { return access.portRoute->portRead(access, port, 4); }
+uint32_t PortWrite8(AccessState& access, uint32_t port, uint8_t value) {
+  return access.portRoute->portWrite(access, port, value, 1);
+}
+uint32_t PortWrite16(AccessState& access, uint32_t port, uint16_t value) {
+  return access.portRoute->portWrite(access, port, value, 2);
+}
+uint32_t PortWrite32(AccessState& access, uint32_t port, uint32_t value) {
+  return access.portRoute->portWrite(access, port, value, 4);
+}
 
 bool FindFunctionByClass(AccessState& access, uint32_t firstBus, uint32_t lastBus, bool functionZeroOnly,
                          uint8_t baseClass, uint8_t subClass, PciLocation* found) {
@@ -344,7 +424,7 @@ bool FindFunctionByClass(AccessState& access, uint32_t firstBus, uint32_t lastBu
   // A failed read is all ones, so a search for class ff:ff matches the first location that fails: nothing
   // may be skipped for it.
   bool skipAbsent = want != 0xFFFF0000u;
-  ScanReader reader(access);
+  PciScanReader reader(access);
   for (uint32_t bus = firstBus; bus <= lastBus && bus <= 255; ++bus) {
     if (skipAbsent && reader.BusAbsent(bus)) continue;
     for (uint32_t device = 0; device < 32; ++device) {

@@ -112,6 +112,12 @@ class Machine {
     access.pciDriverOpen = false;
     access.giveioOpen = true;
     access.ports = &ports;
+    vx::ChooseAccessRoute(access);
+  }
+  // Windows NT with neither driver: every configuration read answers all ones.
+  void UseNoRoute() {
+    access.pciDriverOpen = false;
+    vx::ChooseAccessRoute(access);
   }
 
   // Hands what the builders set to the request handler; the driver and ports call it before each request.

@@ -289,7 +289,7 @@ TEST(IdentifyHostBridge, NothingShownWithoutAHostBridge) {
   }
   // No route at all: every read answers all ones.
   Machine m;
-  m.access.pciDriverOpen = false;
+  m.UseNoRoute();
   m.AddHost(0x8086, 0x7190, 3);
   vx::PageModel page;
   EXPECT_EQ(vx::IdentifyHostBridge(m.context, page), 0);

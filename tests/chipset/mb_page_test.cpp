@@ -37,7 +37,7 @@ TEST(FillMbPage, PageOnlyFieldsAndStepOrder) {
 
 TEST(FillMbPage, NoReadablePci) {
   Machine m;
-  m.access.pciDriverOpen = false;
+  m.UseNoRoute();
   m.AddHost(0x8086, 0x7190, 0x03);
   m.Add(0, 7, 0, 0x8086, 0x7110, 0x02, 0x06, 0x01);
   vx::PageModel page;

@@ -99,7 +99,7 @@ TEST(IdentifySouthBridge, FirstIsaBridgeAtFunctionZero) {
   {
     SCOPED_TRACE("no route");
     Machine m;
-    m.access.pciDriverOpen = false;
+    m.UseNoRoute();
     m.Add(0, 7, 0, 0x8086, 0x7110, 0x02, 0x06, 0x01);
     vx::PageModel page;
     EXPECT_EQ(vx::IdentifySouthBridge(m.context, page), 0);

@@ -32,6 +32,8 @@ refused "unknown method" "'conf2'" "$program" --access conf2
 refused "dump without a file" "--access dump needs --pci-dump" "$program" --access dump
 refused "ports with a recording" "takes no --access ports" "$program" --pci-dump "$machine" --access ports
 refused "sysfs and no PCI" "exclude each other" "$program" --no-pci --access sysfs
+refused "a good recording and no PCI" "--no-pci and --pci-dump exclude each other" \
+  "$program" --no-pci --pci-dump "$machine"
 refused "recording the processor" "--save-cpuid" "$program" --save-cpuid saved.txt --access sysfs
 refused "ports as an ordinary user" "needs root" "${as_user[@]}" "$program" --access ports --cpuid-dump "$cpu"
 if [ "$(id -u)" -eq 0 ]; then
@@ -47,6 +49,15 @@ if [ -s plain.txt ] && cmp -s plain.txt dump.txt; then
   echo "ok   --access dump reads the recording as --pci-dump does"
 else
   echo "FAIL --access dump differs from --pci-dump"
+  failures=$((failures + 1))
+fi
+
+# A recorded processor is never timed against this machine's clock: without --clock-mhz it has none.
+total=$((total + 1))
+if "$program" --cpuid-dump "$cpu" --no-pci | grep -qxF $' CPU Clock       : unknown\r'; then
+  echo "ok   a recorded processor without --clock-mhz: clock unknown"
+else
+  echo "FAIL a recorded processor without --clock-mhz was given a clock"
   failures=$((failures + 1))
 fi
 

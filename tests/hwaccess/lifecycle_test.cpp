@@ -323,6 +323,15 @@ TEST(AccessRoutes, EachStartUpReachesTheHardwareItShould) {
     if (c.giveio) system.services["giveio"] = {"x", true};
     vx::AccessState access;
     if (!vx::OpenAccessDriver(access, system)) vx::EnableGiveio(access, system);
+    vx::ChooseAccessRoute(access);
+    if (c.platformId == 1 && !c.pciDebug) {  // what vexilor-report --access ports sets directly
+      vx::AccessState direct;
+      vx::UsePortsRoute(direct, access.ports);
+      EXPECT_TRUE(direct.route == access.route && direct.portRoute == access.portRoute);
+      EXPECT_EQ(direct.accessMode, access.accessMode);
+      EXPECT_EQ(direct.platformId, access.platformId);
+      EXPECT_EQ(direct.accessDriverError, access.accessDriverError);
+    }
 
     uint32_t config = vx::PciConfigRead32(access, 0, 7, 0, 0x08);
     std::string configRoute = system.driver.requests == 1 ? "driver" : !system.ports.calls.empty() ? "ports" : "none";

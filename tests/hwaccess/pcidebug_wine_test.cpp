@@ -69,6 +69,7 @@ int RunWithDriver(const char* machinePath, bool leftover) {
   vx::AccessState access;
   vx::AccessSystem& system = vx::Win32AccessSystem();
   int opened = vx::OpenAccessDriver(access, system);
+  vx::ChooseAccessRoute(access);
   Check(opened == 1, "OpenAccessDriver returned %d (AccessDriverError %d)", opened, vx::AccessDriverError(access));
   Check(access.accessMode == vx::ACCESS_NT_SERVICE, "AccessMode %x", access.accessMode);
   if (opened != 1) {
@@ -154,6 +155,7 @@ int RunWithoutDriver() {
   Check(opened == 0 && vx::AccessDriverError(access) == 1, "OpenAccessDriver %d, error %d", opened,
         vx::AccessDriverError(access));
   int giveio = vx::EnableGiveio(access, system);
+  vx::ChooseAccessRoute(access);
   Check(giveio == 0, "EnableGiveio %d", giveio);
   Check(vx::PciConfigRead32(access, 0, 0, 0, 0) == 0xFFFFFFFFu, "a configuration read without a route");
   uint8_t image[257] = {0};

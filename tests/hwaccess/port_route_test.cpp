@@ -31,10 +31,7 @@ TEST(PortRoute, IdentifiesEveryRecordedMachineLikeTheDriverRoute) {
 
     vxtest::SimulatedPorts ports(&machine.bus);
     vx::AccessState access;
-    vexilor_cli::UseWindows9xPortRoute(access, &ports);
-    ASSERT_EQ(access.platformId, 1u) << name;
-    ASSERT_EQ(access.accessMode, vx::ACCESS_VXD | vx::ACCESS_DIRECT_PORTS) << name;
-    ASSERT_FALSE(access.pciDriverOpen) << name;
+    vx::UsePortsRoute(access, &ports);
     machine.transport->requests = 0;
     FillWholeRun(access, &viaPorts);
 

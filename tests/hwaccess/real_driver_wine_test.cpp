@@ -150,6 +150,7 @@ int main() {
   vx::AccessState access;
   vx::AccessSystem& system = vx::Win32AccessSystem();
   int opened = vx::OpenAccessDriver(access, system);
+  vx::ChooseAccessRoute(access);
   Check(opened == 1, "OpenAccessDriver returned %d (AccessDriverError %d)", opened, vx::AccessDriverError(access));
   vxwine::ServiceState service = vxwine::QueryService("PCIDebug");
   Check(service.registered && service.state == SERVICE_RUNNING, "PCIDebug runs (state %lu)", service.state);

@@ -68,6 +68,7 @@ vx::AccessState RouteOf(vxtest::MachineUnderTest& m, Route route, vxtest::Simula
     access.pciDriverOpen = false;
     access.giveioOpen = true;
     access.ports = ports;
+    vx::ChooseAccessRoute(access);
   }
   return access;
 }
@@ -210,8 +211,7 @@ TEST(BusScan, ReadsEachLocationOnceAndOnlyWhatIsNotProvedAbsent) {
   // of the bridge) and bus 1 behind the bridge; no other bus can answer.
   vxtest::SimulatedPorts ports(&m.bus);
   vx::AccessState direct;
-  direct.platformId = 1;
-  direct.ports = &ports;
+  vx::UsePortsRoute(direct, &ports);
   auto portCache = std::make_unique<vx::PciScanCache>();
   direct.scanCache = portCache.get();
   EXPECT_EQ(Scan(direct, usb), "none");

@@ -103,8 +103,7 @@ TEST(DriverRequests, ProgramSendsTheseBytes) {
 TEST(DriverRequests, DirectPortsUseTheInstructions) {
   vxtest::FakePortsForWire ports;
   vx::AccessState access;
-  access.accessMode = vx::ACCESS_DIRECT_PORTS | vx::ACCESS_VXD;
-  access.ports = &ports;
+  vx::UsePortsRoute(access, &ports);
   EXPECT_EQ(vx::PortWrite16(access, 0x80, 0x1234), 0x1234u);
   EXPECT_EQ(vx::PortRead8(access, 0x61), 0x61u);
   EXPECT_EQ(ports.log, "out16 0080=1234 in8 0061 ");
@@ -191,6 +190,13 @@ TEST(DriverRequests, HandlerTakesItsInputBeforeAnsweringInTheSameBuffer) {
   EXPECT_EQ(vx::PciDriverConfigRead8(m.access, 0x0038, 0x4C), 0xAB);
   EXPECT_EQ(vx::PortWrite8(m.access, 0x0001, 0x77), 1u);
   EXPECT_EQ(vx::PortRead32(m.access, 0x0000), 0x00007710u);
+  // The whole space in one request: 8 + 256 bytes, the largest input the handler takes.
+  uint8_t space[256];
+  for (int i = 0; i < 256; ++i) space[i] = static_cast<uint8_t>(i);
+  m.transport->requests = 0;
+  ASSERT_EQ(vx::PciDriverConfigWrite(m.access, 0x0038, 0, space, 256), 0u);
+  EXPECT_EQ(m.transport->requests, 1u);
+  EXPECT_EQ(vx::PciDriverConfigRead32(m.access, 0x0038, 0xFC), 0xFFFEFDFCu);
 }
 
 TEST(ConfigBlock, StopsAtAllOnesAndStoresOnlyWhatItRead) {

@@ -39,7 +39,7 @@ check "duplicate device" "duplicate.txt:3:" --pci-dump duplicate.txt
 check "device line without data" "nodata.txt:1:" --pci-dump nodata.txt
 check "10 MB of noise" "noise.txt:1:" --pci-dump noise.txt
 check "missing file" "missing.txt" --pci-dump missing.txt
-check "directory" "dir" --pci-dump dir
+check "directory" "dir: is a directory" --pci-dump dir
 check "empty processor recording" "empty.txt" --cpuid-dump empty.txt
 check "truncated processor line" "cpuid-truncated.txt:1:" --cpuid-dump cpuid-truncated.txt
 check "processor noise" "noise.txt:1:" --cpuid-dump noise.txt
