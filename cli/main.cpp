@@ -201,8 +201,8 @@ bool LoadCpuid(const std::string& path, vx::RecordedCpu* recorded, std::string* 
 // Windows 9x without its driver; or nothing. `requests` counts what the route sends.
 struct PciRoute {
   vx::AccessState access;  // no route until one is chosen: every configuration read answers all ones
-  const uint32_t* requests = &none;
-  uint32_t none = 0;
+  uint32_t noRequests = 0;
+  const uint32_t* requests = &noRequests;
   vx::MachineRoute recorded;
   vexilor_cli::LinuxPortIo ports;
   PciDebugBus sysfsBus{};
