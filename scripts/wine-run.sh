@@ -300,11 +300,11 @@ take_shot() {
 done
 status=${PIPESTATUS[0]}
 rm -f "$shots"/*.done
+if [ "$status" -ne 0 ]; then
+  echo "wine-run.sh: the test program ended with status $status (Wine's messages: $out/wine.log)" >&2
+fi
 if [ -n "$hal" ] && [ "$status" -eq 0 ] && ! grep -qi 'loaded l".*\\hal\.dll" at .*: native' "$out/wine.log"; then
   echo "wine-run.sh: the driver host did not load the stand-in $hal (no native hal.dll in $out/wine.log)" >&2
   status=1
-fi
-if [ "$status" -ne 0 ]; then
-  echo "wine-run.sh: the test program ended with status $status (Wine's messages: $out/wine.log)" >&2
 fi
 exit "$status"
