@@ -9,7 +9,8 @@ builds (as `make dist` does) and checks it.
 - SHA256SUMS matches the entries.
 - vexilor.exe and the i386 pcilibnt.sys are the stripped forms of the builds whose disassembly passes the
   i486 scan, and both drivers hold no port I/O instruction; their imports stay within the allowlists; the
-  exe's header is the release's; both drivers pass check-driver.py (kernel image, NT 4.0 on i686, no time stamp, checksum, no recorded machine).
+  exe's header is the release's; both drivers pass check-driver.py (kernel image, NT 4.0 on i686, no time
+  stamp, checksum, no recorded machine).
 - No other driver is inside (a test driver would name its recorded machine).
 Prints each problem; exit 1 when there is one, 77 (skipped) when a build is missing."""
 import hashlib
