@@ -51,8 +51,9 @@ vx_drop_registry_keys() {
     /^\[/ {
       if (pass == 2) flush()
       key = $0; sub(/\] [0-9]+$/, "", key); sub(/^\[/, "", key)
-      svc = ""
-      if (key ~ /^System\\\\CurrentControlSet\\\\Services\\\\/) { svc = key; sub(/^System\\\\CurrentControlSet\\\\Services\\\\/, "", svc); sub(/\\\\.*/, "", svc) }
+      svc = key
+      if (sub(/^System\\\\CurrentControlSet\\\\Services\\\\/, "", svc)) sub(/\\\\.*/, "", svc)
+      else svc = ""
     }
     pass == 1 && /^"ImagePath"=/ && svc != "" {
       n = split($0, parts, /\\\\/); file = parts[n]; sub(/"$/, "", file)

@@ -287,7 +287,10 @@ TEST(PciLibNtHalBackEnd, ReadOnlyBeforeAnyHardwareAccess) {
       HalDriver d;
       std::vector<uint8_t> in(inLength, 0);
       if (inLength >= 4) StoreLe32(in.data(), 0xCF8);
-      uint32_t outLength = code == IOCTL_READ_PORT8 ? 1 : code == IOCTL_READ_PORT16 ? 2 : code == IOCTL_READ_PORT32 ? 4 : 0;
+      uint32_t outLength = code == IOCTL_READ_PORT8    ? 1
+                           : code == IOCTL_READ_PORT16 ? 2
+                           : code == IOCTL_READ_PORT32 ? 4
+                                                       : 0;
       EXPECT_EQ(d.Send(code, in, outLength), PCIDEBUG_ERROR_ACCESS_DENIED)
           << std::hex << code << " in " << std::dec << inLength;
       EXPECT_EQ(d.fake.calls, 0) << std::hex << code;
