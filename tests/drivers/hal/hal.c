@@ -48,8 +48,9 @@ __declspec(dllexport) uint32_t __stdcall HalGetBusDataByOffset(int type, uint32_
     uint32_t got;
     if (function != 0 || device > 1) return EmptySlot((uint8_t*)buffer, offset, length);
     got = Answer(0, 0, 0, (uint8_t*)buffer, offset, length);
-    if (got == 0 || device == 0) return got < 1 ? got : 1;
-    return offset == 0 && length == 2 ? 2 : got - 1;
+    if (got == 0) return 0;
+    if (device == 0) return 1;                          /* every answer one byte */
+    return offset == 0 && length == 2 ? got : got - 1; /* the vendor ID whole, the rest one byte short */
   }
 #endif
   return Answer(bus, device, function, (uint8_t*)buffer, offset, length);
