@@ -3,6 +3,7 @@
 # vexilor.exe, and passes on its result.
 #
 #   wine-run.sh [--wine x86_64|i686] --out DIR --exe VEXILOR.EXE [--copy FILE]...
+#               [--system-driver FILE] [--hal FILE]
 #               [--report PROGRAM [--report-args "ARGS"]] -- TEST.EXE [TEST ARGS]...
 #
 #   --wine x86_64      Debian's wine64 (the default): for the x86_64 vexilor.exe
@@ -11,7 +12,12 @@
 #   --out DIR          work directory: DIR/prefix (the Wine prefix, kept between runs), DIR/run (the
 #                      program and the files copied beside it), DIR/shots (screenshots), DIR/*.log
 #   --exe FILE         the vexilor.exe to test; copied to DIR/run
-#   --copy FILE        another file to put next to it (for example a driver .sys); repeatable
+#   --copy FILE        another file to put next to it; repeatable
+#   --system-driver FILE  a driver put into the prefix's windows\system32\drivers for this run
+#   --hal FILE         a stand-in hal.dll put where Wine's driver host takes it, with the override that
+#                      makes the driver host alone load it (scripts/wine-system-files.sh); the run fails
+#                      when the driver host loaded another HAL. Both are taken out after the run, with
+#                      the services that ran the driver.
 #   --report PROGRAM   vexilor-report (native): its output with --report-args is the expected clipboard
 #                      text, written to DIR/expected-report.txt
 #   --report-args ARGS arguments for it, split at blanks (default: none)
@@ -26,13 +32,15 @@
 # Exit status: the test program's; 77 when the Windows build or Wine is missing (CTest: skipped).
 set -uo pipefail
 
-out="" exe="" report="" report_args="" copies=() route=x86_64
+out="" exe="" report="" report_args="" copies=() route=x86_64 system_driver="" hal=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --wine) route=$2; shift 2 ;;
     --out) out=$2; shift 2 ;;
     --exe) exe=$2; shift 2 ;;
     --copy) copies+=("$2"); shift 2 ;;
+    --system-driver) system_driver=$2; shift 2 ;;
+    --hal) hal=$2; shift 2 ;;
     --report) report=$2; shift 2 ;;
     --report-args) report_args=$2; shift 2 ;;
     --) shift; break ;;
@@ -45,6 +53,7 @@ if [ -z "$out" ] || [ -z "$exe" ] || [ $# -lt 1 ]; then
 fi
 test_exe=$1
 shift
+. "$(dirname "$0")/wine-system-files.sh"
 
 # The Wine that runs everything; the only place where the two routes differ.
 case "$route" in
@@ -72,7 +81,7 @@ case "$route" in
     esac ;;
   *) echo "wine-run.sh: --wine takes x86_64 or i686, not $route" >&2; exit 2 ;;
 esac
-for f in "$exe" "$test_exe"; do
+for f in "$exe" "$test_exe" ${system_driver:+"$system_driver"} ${hal:+"$hal"}; do
   if [ ! -f "$f" ]; then
     echo "wine-run.sh: $f is missing (build the Windows targets first: make win64); skipped" >&2
     exit 77
@@ -110,6 +119,7 @@ xvfb_pid=""
 cleanup() {
   "$wineserver" -k >/dev/null 2>&1 || true
   "$wineserver" -w >/dev/null 2>&1 || true
+  if [ -n "$system_driver$hal" ]; then vx_remove_system_files "$prefix"; fi
   if [ -n "$xvfb_pid" ]; then
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
@@ -174,6 +184,17 @@ REG
   # regedit answers 0 even when it imported nothing: look for the settings in the saved registry.
   prefix_step "check the settings in user.reg" grep -q '"Decorated"="N"' "$prefix/user.reg"
   echo "$prefix_version" >"$prefix/.vexilor-prefix"
+fi
+
+# Files for the Windows folders of the prefix: put in while no wineserver runs, taken out by cleanup.
+if [ -n "$system_driver$hal" ]; then
+  "$wineserver" -w >/dev/null 2>&1
+  if ! vx_place_system_files "$prefix" "$route" "$system_driver" "$hal"; then
+    echo "wine-run.sh: cannot put $system_driver $hal into $prefix" >&2
+    exit 1
+  fi
+  # The driver host inherits the first process's environment and standard error: its loads go to wine.log.
+  [ -n "$hal" ] && export WINEDEBUG=-all,+loaddll
 fi
 
 cp "$exe" "$run/"
@@ -281,5 +302,9 @@ status=${PIPESTATUS[0]}
 rm -f "$shots"/*.done
 if [ "$status" -ne 0 ]; then
   echo "wine-run.sh: the test program ended with status $status (Wine's messages: $out/wine.log)" >&2
+fi
+if [ -n "$hal" ] && [ "$status" -eq 0 ] && ! grep -qi 'loaded l".*\\hal\.dll" at .*: native' "$out/wine.log"; then
+  echo "wine-run.sh: the driver host did not load the stand-in $hal (no native hal.dll in $out/wine.log)" >&2
+  status=1
 fi
 exit "$status"

@@ -1,8 +1,8 @@
 /* pcilibnt.sys: the PCIDebug device "\Device\PciDebug", reached from programs as "\\.\PciDebug", for
  * Windows NT 4.0 and later. This file is the kernel side that every pcilibnt.sys shares: the device, who
  * may open it, and the dispatch of requests to the request handler. What answers them comes from the
- * back end it is linked with: the HAL in the real driver (pcilibnt_hal.c, read only), a recorded machine
- * in the test drivers (pcilibnt_recorded.c). The decisions themselves live in pcilibnt_rules.c. */
+ * back end it is linked with: the HAL in the real driver (pcilibnt_hal.c, configuration reads only), a
+ * recorded machine in the test drivers (pcilibnt_recorded.c). The decisions live in pcilibnt_rules.c. */
 #include <ntddk.h>
 
 #include "pcilibnt_rules.h"
@@ -62,11 +62,13 @@ static NTSTATUS NTAPI DispatchCreate(PDEVICE_OBJECT device, PIRP irp) {
   PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
   PIO_SECURITY_CONTEXT security = stack->Parameters.Create.SecurityContext;
   PACCESS_STATE state = security != NULL ? security->AccessState : NULL;
+  PciLibNtOpen open;
   (void)device;
-  return Complete(irp,
-                  PciLibNtAdmitOpen(irp->RequestorMode == KernelMode, security != NULL ? security->DesiredAccess : 0,
-                                    &g_descriptor, state != NULL ? CheckOpener : NULL, state),
-                  0);
+  open.fromKernelMode = irp->RequestorMode == KernelMode;
+  open.forceAccessCheck = (stack->Flags & SL_FORCE_ACCESS_CHECK) != 0;
+  open.nameBytes = stack->FileObject != NULL ? stack->FileObject->FileName.Length : 0;
+  open.desiredAccess = security != NULL ? security->DesiredAccess : 0;
+  return Complete(irp, PciLibNtAdmitOpen(&open, &g_descriptor, state != NULL ? CheckOpener : NULL, state), 0);
 }
 
 static NTSTATUS NTAPI DispatchClose(PDEVICE_OBJECT device, PIRP irp) {

@@ -1,5 +1,6 @@
-/* The real pcilibnt.sys's back end: PCI configuration space through the HAL, I/O ports through the port
- * reads (hal.dll's on i386, the processor's IN instruction on x86_64), and nothing that writes. */
+/* The real pcilibnt.sys's back end: PCI configuration space through the HAL, read only. It has no port
+ * space: no port is read or written, so the driver holds no IN or OUT instruction and imports no port
+ * routine. */
 #include <ntddk.h>
 
 #include "pcilibnt_rules.h"
@@ -10,22 +11,12 @@ static uint32_t GetPciData(void* context, uint32_t bus, uint32_t slot, void* buf
   return HalGetBusDataByOffset(PCIConfiguration, bus, slot, buffer, offset, length);
 }
 
-static uint32_t ReadPort(void* context, uint32_t port, uint32_t width) {
-  (void)context;
-  switch (width) {
-    case 1:
-      return READ_PORT_UCHAR((PUCHAR)(ULONG_PTR)port);
-    case 2:
-      return READ_PORT_USHORT((PUSHORT)(ULONG_PTR)port);
-    default:
-      return READ_PORT_ULONG((PULONG)(ULONG_PTR)port);
-  }
-}
-
-static PciLibNtHal g_hal = {NULL, GetPciData, ReadPort};
+static PciLibNtHal g_hal = {NULL, GetPciData};
 
 void PciLibNtAttachBackend(PciLibNtBackend* backend) {
   PciLibNtHalBus(&g_hal, &backend->bus);
-  PciLibNtHalPorts(&g_hal, &backend->ports);
+  backend->ports.context = NULL;
+  backend->ports.in = NULL;
+  backend->ports.out = NULL;
   backend->readOnly = 1;
 }

@@ -25,12 +25,12 @@ uint32_t PciLibNtStatus(uint32_t answer) {
 
 uint32_t PciLibNtReadOnlyGate(uint32_t code) {
   switch (code) {
-    case IOCTL_READ_PORT8:
-    case IOCTL_READ_PORT16:
-    case IOCTL_READ_PORT32:
     case IOCTL_READ_PCI_CONFIG:
     case IOCTL_PCI_BIOS_INFO:
       return PCIDEBUG_OK;
+    case IOCTL_READ_PORT8:
+    case IOCTL_READ_PORT16:
+    case IOCTL_READ_PORT32:
     case IOCTL_WRITE_PORT8:
     case IOCTL_WRITE_PORT16:
     case IOCTL_WRITE_PORT32:
@@ -106,15 +106,16 @@ uint32_t PciLibNtCheckedAccess(uint32_t desiredAccess) {
   return access | PCILIBNT_FILE_READ_DATA;
 }
 
-uint32_t PciLibNtAdmitOpen(int fromKernelMode, uint32_t desiredAccess, const PciLibNtDescriptor* descriptor,
-                           PciLibNtAccessCheck check, void* context) {
-  if (fromKernelMode) return PCIDEBUG_OK;
+uint32_t PciLibNtAdmitOpen(const PciLibNtOpen* open, const PciLibNtDescriptor* descriptor, PciLibNtAccessCheck check,
+                           void* context) {
+  if (open->nameBytes != 0) return PCIDEBUG_ERROR_ACCESS_DENIED;
+  if (open->fromKernelMode && !open->forceAccessCheck) return PCIDEBUG_OK;
   if (check == 0 || descriptor == 0) return PCIDEBUG_ERROR_ACCESS_DENIED;
-  return check(context, descriptor, PciLibNtCheckedAccess(desiredAccess)) ? PCIDEBUG_OK
-                                                                            : PCIDEBUG_ERROR_ACCESS_DENIED;
+  return check(context, descriptor, PciLibNtCheckedAccess(open->desiredAccess)) ? PCIDEBUG_OK
+                                                                                  : PCIDEBUG_ERROR_ACCESS_DENIED;
 }
 
-/* ---- The HAL as the real driver's bus and ports ---- */
+/* ---- The HAL as the real driver's bus ---- */
 
 static uint32_t Slot(uint32_t busDevFn) { return ((busDevFn >> 3) & 31u) | (busDevFn & 7u) << 5; }
 
@@ -145,20 +146,9 @@ static uint32_t HalLastBus(void* context) {
   return bus == 0 ? PCIDEBUG_NO_PCI_BUS : bus - 1;
 }
 
-static uint32_t HalIn(void* context, uint32_t port, uint32_t width) {
-  PciLibNtHal* hal = (PciLibNtHal*)context;
-  return hal->readPort(hal->context, port, width);
-}
-
 void PciLibNtHalBus(PciLibNtHal* hal, PciDebugBus* bus) {
   bus->context = hal;
   bus->read = HalRead;
   bus->write = 0;
   bus->lastBus = HalLastBus;
-}
-
-void PciLibNtHalPorts(PciLibNtHal* hal, PciDebugPorts* ports) {
-  ports->context = hal;
-  ports->in = hal->readPort != 0 ? HalIn : 0;
-  ports->out = 0;
 }

@@ -26,9 +26,11 @@ extern "C" {
  * unknown is STATUS_UNSUCCESSFUL, never a value that could read as success, warning or pending. */
 uint32_t PciLibNtStatus(uint32_t answer);
 
-/* The real driver only reads. Before any hardware access: PCIDEBUG_OK for the five read requests,
- * PCIDEBUG_ERROR_ACCESS_DENIED for the four write requests, PCIDEBUG_ERROR_INVALID_FUNCTION for any other
- * code (including a read code's function with another method or access). */
+/* The real driver only reads configuration space. Before any hardware access: PCIDEBUG_OK for the
+ * configuration read and the PCI BIOS data, PCIDEBUG_ERROR_ACCESS_DENIED for the three port reads and the
+ * four write requests, PCIDEBUG_ERROR_INVALID_FUNCTION for any other code (including a served code's
+ * function with another method or access). No port is read: the program asks for none, and a port read
+ * can disturb a device (the DMA controller's byte flip-flop at ports 0-3). */
 uint32_t PciLibNtReadOnlyGate(uint32_t code);
 
 /* Who may open the device: SYSTEM and Administrators. The descriptor is self-relative: owner
@@ -58,30 +60,37 @@ uint32_t PciLibNtCheckedAccess(uint32_t desiredAccess);
  * `access` is granted. In the driver it is SeAccessCheck on the create request's subject context. */
 typedef int (*PciLibNtAccessCheck)(void* context, const PciLibNtDescriptor* descriptor, uint32_t access);
 
-/* IRP_MJ_CREATE: PCIDEBUG_OK to admit the caller, PCIDEBUG_ERROR_ACCESS_DENIED to refuse it. An open from
- * kernel mode is admitted; one from user mode only when the access check grants it; an open that brings
- * no security context to check (check null) is refused. */
-uint32_t PciLibNtAdmitOpen(int fromKernelMode, uint32_t desiredAccess, const PciLibNtDescriptor* descriptor,
-                           PciLibNtAccessCheck check, void* context);
+/* An open of the device (IRP_MJ_CREATE) as the driver sees it. */
+typedef struct PciLibNtOpen {
+  int fromKernelMode;     /* the request's requestor mode is kernel mode */
+  int forceAccessCheck;   /* SL_FORCE_ACCESS_CHECK in the stack location's flags: check it as a user's open */
+  uint32_t nameBytes;     /* length of the file object's name, what follows the device's ("\\.\PciDebug\x") */
+  uint32_t desiredAccess;
+} PciLibNtOpen;
+
+/* PCIDEBUG_OK to admit the caller, PCIDEBUG_ERROR_ACCESS_DENIED to refuse it. An open of a name below the
+ * device is refused, from any mode. An open from kernel mode is admitted unless the I/O manager asks for an
+ * access check; every other open only when the access check grants it; an open that brings no security
+ * context to check (check null) is refused. */
+uint32_t PciLibNtAdmitOpen(const PciLibNtOpen* open, const PciLibNtDescriptor* descriptor, PciLibNtAccessCheck check,
+                           void* context);
 
 /* The HAL of the real driver: HalGetBusDataByOffset(PCIConfiguration, bus, slot, buffer, offset, length)
- * and the port reads, behind a seam. slot: device number in bits 4-0, function number in bits 7-5. */
+ * behind a seam. slot: device number in bits 4-0, function number in bits 7-5. */
 typedef struct PciLibNtHal {
   void* context;
   uint32_t (*getPciData)(void* context, uint32_t bus, uint32_t slot, void* buffer, uint32_t offset,
                          uint32_t length);
-  uint32_t (*readPort)(void* context, uint32_t port, uint32_t width); /* null: no port reads */
 } PciLibNtHal;
 
-/* The PCI bus and port space over the HAL, read only: configuration reads ask the HAL for the vendor ID
- * first (0 bytes: no such bus, ERROR_PCI_NO_BUS; vendor 0xFFFF or fewer than 2 bytes: no device,
- * ERROR_PCI_NO_DEVICE), then for the bytes asked, all of which must come (else
- * PCIDEBUG_ERROR_GEN_FAILURE). The last bus is the one before the first bus the HAL does not know.
- * bus->write and ports->out are null: nothing can be written. */
+/* The PCI bus over the HAL, read only: configuration reads ask the HAL for the vendor ID first (0 bytes:
+ * no such bus, ERROR_PCI_NO_BUS; vendor 0xFFFF or fewer than 2 bytes: no device, ERROR_PCI_NO_DEVICE), then
+ * for the bytes asked, all of which must come (else PCIDEBUG_ERROR_GEN_FAILURE). The last bus is the one
+ * before the first bus the HAL does not know. bus->write is null: nothing can be written. */
 void PciLibNtHalBus(PciLibNtHal* hal, PciDebugBus* bus);
-void PciLibNtHalPorts(PciLibNtHal* hal, PciDebugPorts* ports);
 
-/* What a pcilibnt.sys is built around: the real one the HAL (read only), a test one a recorded machine.
+/* What a pcilibnt.sys is built around: the real one the HAL (read only, no ports), a test one a recorded
+ * machine.
  * Each kind of driver defines PciLibNtAttachBackend once. */
 typedef struct PciLibNtBackend {
   PciDebugBus bus;

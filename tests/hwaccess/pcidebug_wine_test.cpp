@@ -1,9 +1,11 @@
-// Under Wine: opens the simulated pcilibnt.sys the way vexilor.exe does (OpenAccessDriver from the current
-// directory, installing the "PCIDebug" service), sends it requests, and checks every answer against the
-// same recorded machine served in-process. At exit CloseAccessDriver must leave no service behind.
+// Under Wine: opens the shipped pcilibnt.sys the way vexilor.exe does (OpenAccessDriver, installing the
+// "PCIDebug" service), sends it requests, and checks every answer against the same recorded machine served
+// in-process. The driver host has the stand-in HAL of that machine (tests/drivers/hal). At exit
+// CloseAccessDriver must leave no service behind.
 //
-//   pcidebug-wine-test.exe MACHINE.TXT [--leftover]   pcilibnt.sys for that machine in the current directory;
-//                                                     --leftover first registers a stale "PCIDebug" service
+//   pcidebug-wine-test.exe MACHINE.TXT [--leftover]   pcilibnt.sys in system32\drivers, the stand-in of the
+//                                                     machine; --leftover first registers a stale "PCIDebug"
+//                                                     service
 //   pcidebug-wine-test.exe --no-driver                no driver file: the program runs with no route
 //
 // Prints one line per failed check and "N passed, N failed"; exit status 0 when nothing failed.
@@ -124,16 +126,16 @@ int RunWithDriver(const char* machinePath, bool leftover) {
   uint8_t bios[12];
   Compare(driver, native, IOCTL_PCI_BIOS_INFO, nullptr, 0, 12, "PCI BIOS data");
   Check(vx::PciDriverBiosInfo(access, bios) == 0 && memcmp(bios + 8, "PCI ", 4) == 0, "PCI BIOS signature");
-  for (uint32_t i = 0; i < machine.machine.portCount; ++i) {
-    uint32_t port = machine.portBytes[i].port;
-    Check(vx::PortRead8(access, port) == vx::PortRead8(local, port), "port %04x", port);
+  // The shipped driver reads no port, recorded or not.
+  for (uint32_t i = 0; i <= machine.machine.portCount; ++i) {
+    uint32_t port = i < machine.machine.portCount ? machine.portBytes[i].port : 0xFFF0;
+    uint8_t value;
+    Check(driver.Control(IOCTL_READ_PORT8, &port, 4, &value, 1) == ERROR_ACCESS_DENIED, "port %04x is read", port);
   }
-  Check(vx::PortRead32(access, 0xFFF0) == 0xFFFFFFFFu, "an unrecorded port reads all ones");
   // Requests of wrong lengths and unknown codes get the same errors through the kernel.
   uint8_t in[16] = {0};
   Compare(driver, native, IOCTL_READ_PCI_CONFIG, in, 7, 4, "7 input bytes");
   Compare(driver, native, IOCTL_READ_PCI_CONFIG, in, 8, 0, "no output");
-  Compare(driver, native, IOCTL_READ_PORT16, in, 4, 4, "port read of the wrong width");
   Compare(driver, native, IOCTL_PCI_BIOS_INFO, nullptr, 0, 8, "short BIOS data");
   Compare(driver, native, 0x9C406504, in, 8, 4, "unknown code");
   uint32_t status = driver.Control(IOCTL_READ_PCI_CONFIG, in, 7, in, 4);

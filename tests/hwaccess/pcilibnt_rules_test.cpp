@@ -98,15 +98,27 @@ TEST(PciLibNtOpen, OnlySystemAndAdministratorsAreAdmitted) {
   };
   const uint32_t opens[] = {0x80000000u | 0x40000000u /* the program's GENERIC_READ | GENERIC_WRITE */, 0,
                             0x10000000u, 0x02000000u /* MAXIMUM_ALLOWED */, 0x00080000u /* WRITE_OWNER */};
+  // Each caller opening the device itself from user mode, from kernel mode with SL_FORCE_ACCESS_CHECK (an
+  // open on a user's behalf: checked the same way), and a name below the device (refused to everyone).
   for (auto& c : callers) {
     for (uint32_t desired : opens) {
-      uint32_t answer = PciLibNtAdmitOpen(0, desired, &d, DaclCheck, &c.token);
-      EXPECT_EQ(answer, c.admitted ? PCIDEBUG_OK : PCIDEBUG_ERROR_ACCESS_DENIED) << c.who << ", access " << desired;
+      for (PciLibNtOpen open : {PciLibNtOpen{0, 0, 0, desired}, PciLibNtOpen{1, 1, 0, desired}}) {
+        uint32_t answer = PciLibNtAdmitOpen(&open, &d, DaclCheck, &c.token);
+        EXPECT_EQ(answer, c.admitted ? PCIDEBUG_OK : PCIDEBUG_ERROR_ACCESS_DENIED)
+            << c.who << ", access " << desired << ", kernel mode " << open.fromKernelMode;
+      }
+      for (PciLibNtOpen open : {PciLibNtOpen{0, 0, 2, desired}, PciLibNtOpen{1, 0, 18, desired}}) {
+        EXPECT_EQ(PciLibNtAdmitOpen(&open, &d, DaclCheck, &c.token), PCIDEBUG_ERROR_ACCESS_DENIED)
+            << c.who << ": \\\\.\\PciDebug\\x, kernel mode " << open.fromKernelMode;
+      }
     }
   }
-  // An open from kernel mode needs no check; one that brings no security context is refused.
-  EXPECT_EQ(PciLibNtAdmitOpen(1, 0xC0000000u, &d, nullptr, nullptr), PCIDEBUG_OK);
-  EXPECT_EQ(PciLibNtAdmitOpen(0, 0xC0000000u, &d, nullptr, nullptr), PCIDEBUG_ERROR_ACCESS_DENIED);
+  // An open from kernel mode without the flag needs no check; one that must be checked but brings no
+  // security context is refused.
+  PciLibNtOpen kernel{1, 0, 0, 0xC0000000u}, forced{1, 1, 0, 0xC0000000u}, user{0, 0, 0, 0xC0000000u};
+  EXPECT_EQ(PciLibNtAdmitOpen(&kernel, &d, nullptr, nullptr), PCIDEBUG_OK);
+  EXPECT_EQ(PciLibNtAdmitOpen(&forced, &d, nullptr, nullptr), PCIDEBUG_ERROR_ACCESS_DENIED);
+  EXPECT_EQ(PciLibNtAdmitOpen(&user, &d, nullptr, nullptr), PCIDEBUG_ERROR_ACCESS_DENIED);
 }
 
 // ---- Statuses ----
@@ -139,9 +151,9 @@ struct FakeHal {
   uint32_t lastBus = 1;
   std::map<uint32_t, std::vector<uint8_t>> functions;  // by (bus << 8 | slot)
   uint32_t shortBy = 0;           // the next data read returns this many bytes fewer
+  uint32_t vendorBytes = 2;       // bytes a present function answers to the vendor read (register 0, 2 bytes)
   bool emptySlotAnswersZero = false;  // a HAL that answers 0 bytes for an empty slot on a present bus
-  int calls = 0, portReads = 0;
-  uint32_t lastPort = 0, lastWidth = 0;
+  int calls = 0;
 
   static uint32_t Get(void* context, uint32_t bus, uint32_t slot, void* buffer, uint32_t offset, uint32_t length) {
     auto* self = static_cast<FakeHal*>(context);
@@ -154,30 +166,24 @@ struct FakeHal {
       memset(buffer, 0xFF, 2);  // PCI_INVALID_VENDORID
       return 2;
     }
-    memcpy(buffer, it->second.data() + offset, length);
-    if (offset != 0 || length != 2) {
-      uint32_t cut = self->shortBy;
-      self->shortBy = 0;
-      return length - cut;
+    if (offset == 0 && length == 2) {
+      memcpy(buffer, it->second.data(), self->vendorBytes);
+      return self->vendorBytes;
     }
-    return length;
-  }
-  static uint32_t In(void* context, uint32_t port, uint32_t width) {
-    auto* self = static_cast<FakeHal*>(context);
-    ++self->portReads;
-    self->lastPort = port;
-    self->lastWidth = width;
-    return 0x12345678u & (width == 4 ? 0xFFFFFFFFu : (1u << (8 * width)) - 1);
+    memcpy(buffer, it->second.data() + offset, length);
+    uint32_t cut = self->shortBy;
+    self->shortBy = 0;
+    return length - cut;
   }
 };
 
 struct HalDriver {
   FakeHal fake;
-  PciLibNtHal hal{&fake, FakeHal::Get, FakeHal::In};
+  PciLibNtHal hal{&fake, FakeHal::Get};
   PciLibNtBackend backend;
   HalDriver() {
     PciLibNtHalBus(&hal, &backend.bus);
-    PciLibNtHalPorts(&hal, &backend.ports);
+    backend.ports = PciDebugPorts{nullptr, nullptr, nullptr};  // the real driver has no port space
     backend.readOnly = 1;
     std::vector<uint8_t> image(256);
     for (int i = 0; i < 256; ++i) image[i] = static_cast<uint8_t>(i);
@@ -240,10 +246,13 @@ TEST(PciLibNtHalBackEnd, ConfigurationReads) {
       EXPECT_EQ(d.fake.calls, 0) << r.what << ": the HAL was asked";
     }
   }
-  // The HAL gives fewer bytes than asked: no answer rather than bytes it never stored.
+  // The HAL gives fewer bytes than asked: no answer rather than bytes it never stored. A vendor ID of
+  // fewer than 2 bytes is no device, whatever its one byte says.
   HalDriver d;
   d.fake.shortBy = 1;
   EXPECT_EQ(d.Send(IOCTL_READ_PCI_CONFIG, Le32s({0x0000, 0x40}), 4), PCIDEBUG_ERROR_GEN_FAILURE);
+  d.fake.vendorBytes = 1;
+  EXPECT_EQ(d.Send(IOCTL_READ_PCI_CONFIG, Le32s({0x0000, 0x00}), 4), ERROR_PCI_NO_DEVICE);
   // A HAL that answers nothing at all for an empty slot makes that slot's bus look absent: the caller
   // then skips the rest of the bus, which is what such a HAL says.
   HalDriver quiet;
@@ -251,7 +260,7 @@ TEST(PciLibNtHalBackEnd, ConfigurationReads) {
   EXPECT_EQ(quiet.Send(IOCTL_READ_PCI_CONFIG, Le32s({0x0008, 0x00}), 4), ERROR_PCI_NO_BUS);
 }
 
-TEST(PciLibNtHalBackEnd, BiosDataAndPorts) {
+TEST(PciLibNtHalBackEnd, BiosData) {
   HalDriver d;
   std::vector<uint8_t> out;
   ASSERT_EQ(d.Send(IOCTL_PCI_BIOS_INFO, {}, 12, &out), PCIDEBUG_OK);
@@ -265,49 +274,35 @@ TEST(PciLibNtHalBackEnd, BiosDataAndPorts) {
   d.fake.emptySlotAnswersZero = true;
   ASSERT_EQ(d.Send(IOCTL_PCI_BIOS_INFO, {}, 12, &out), PCIDEBUG_OK);
   EXPECT_EQ(out, (std::vector<uint8_t>{1, 0, 0, 0, 0, 1 /* no PCI BIOS */, 0, 0, 0, 0, 0, 0}));
-
-  struct {
-    uint32_t code, width;
-  } reads[] = {{IOCTL_READ_PORT8, 1}, {IOCTL_READ_PORT16, 2}, {IOCTL_READ_PORT32, 4}};
-  for (const auto& r : reads) {
-    HalDriver p;
-    ASSERT_EQ(p.Send(r.code, Le32s({0xABCD0CF9u}), r.width, &out), PCIDEBUG_OK);
-    EXPECT_EQ(p.fake.lastPort, 0x0CF9u) << "the low 16 bits are the port";
-    EXPECT_EQ(p.fake.lastWidth, r.width);
-    std::vector<uint8_t> value = Le32s({0x12345678u});
-    value.resize(r.width);
-    EXPECT_EQ(out, value);
-  }
-  // A back end without port reads refuses them.
-  HalDriver none;
-  none.hal.readPort = nullptr;
-  PciLibNtHalPorts(&none.hal, &none.backend.ports);
-  EXPECT_EQ(none.Send(IOCTL_READ_PORT8, Le32s({0x80}), 1), PCIDEBUG_ERROR_NOT_SUPPORTED);
-  EXPECT_EQ(none.fake.portReads, 0);
 }
 
-// Nothing reaches the hardware for a request the real driver does not serve: every write code with every
-// length refused as access denied, any other code or method as an invalid function, before the HAL or a
-// port is touched. And nothing in the back end could write even if a request got through.
+// Nothing reaches the hardware for a request the real driver does not serve: every port request and every
+// write with every length refused as access denied, any other code or method as an invalid function,
+// before the HAL is asked. And nothing in the back end could write if a request got through.
 TEST(PciLibNtHalBackEnd, ReadOnlyBeforeAnyHardwareAccess) {
-  const uint32_t writes[] = {IOCTL_WRITE_PORT8, IOCTL_WRITE_PORT16, IOCTL_WRITE_PORT32, IOCTL_WRITE_PCI_CONFIG};
-  for (uint32_t code : writes) {
-    for (uint32_t inLength : {0u, 5u, 6u, 8u, 12u, 264u, 265u}) {
+  const uint32_t refused[] = {IOCTL_READ_PORT8,  IOCTL_READ_PORT16,  IOCTL_READ_PORT32,
+                              IOCTL_WRITE_PORT8, IOCTL_WRITE_PORT16, IOCTL_WRITE_PORT32, IOCTL_WRITE_PCI_CONFIG};
+  for (uint32_t code : refused) {
+    for (uint32_t inLength : {0u, 4u, 5u, 6u, 8u, 12u, 264u, 265u}) {
       HalDriver d;
       std::vector<uint8_t> in(inLength, 0);
       if (inLength >= 4) StoreLe32(in.data(), 0xCF8);
-      EXPECT_EQ(d.Send(code, in, 0), PCIDEBUG_ERROR_ACCESS_DENIED) << std::hex << code << " in " << std::dec << inLength;
-      EXPECT_EQ(d.fake.calls + d.fake.portReads, 0) << std::hex << code;
+      uint32_t outLength = code == IOCTL_READ_PORT8    ? 1
+                           : code == IOCTL_READ_PORT16 ? 2
+                           : code == IOCTL_READ_PORT32 ? 4
+                                                       : 0;
+      EXPECT_EQ(d.Send(code, in, outLength), PCIDEBUG_ERROR_ACCESS_DENIED)
+          << std::hex << code << " in " << std::dec << inLength;
+      EXPECT_EQ(d.fake.calls, 0) << std::hex << code;
     }
   }
-  const uint32_t reads[] = {IOCTL_READ_PORT8, IOCTL_READ_PORT16, IOCTL_READ_PORT32, IOCTL_READ_PCI_CONFIG,
-                            IOCTL_PCI_BIOS_INFO};
+  const uint32_t reads[] = {IOCTL_READ_PCI_CONFIG, IOCTL_PCI_BIOS_INFO};
   for (uint32_t code : reads) {
     EXPECT_EQ(PciLibNtReadOnlyGate(code), PCIDEBUG_OK);
     for (uint32_t variant : {code | 1u, code | 2u, code | 3u, code & ~0xC000u, code | 0xC000u, code ^ 0x00010000u}) {
       HalDriver d;
       EXPECT_EQ(d.Send(variant, Le32s({0, 0}), 4), PCIDEBUG_ERROR_INVALID_FUNCTION) << std::hex << variant;
-      EXPECT_EQ(d.fake.calls + d.fake.portReads, 0) << std::hex << variant;
+      EXPECT_EQ(d.fake.calls, 0) << std::hex << variant;
     }
   }
   for (uint32_t code : {0u, 0x9C406504u, 0x9C40A540u ^ 0x4000u, 0xFFFFFFFFu}) {
@@ -315,7 +310,6 @@ TEST(PciLibNtHalBackEnd, ReadOnlyBeforeAnyHardwareAccess) {
   }
   HalDriver d;
   EXPECT_EQ(d.backend.bus.write, nullptr);
-  EXPECT_EQ(d.backend.ports.out, nullptr);
   // A test driver's back end is not read only: its writes reach the recorded machine as before, but a
   // code of another method is refused there too.
   d.backend.readOnly = 0;

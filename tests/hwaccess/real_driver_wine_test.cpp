@@ -1,166 +1,216 @@
-// Under Wine: the real pcilibnt.sys (the HAL back end), installed and opened the way vexilor.exe does it
-// (OpenAccessDriver from the current directory). Wine has no PCI of its own, so the configuration reads are
-// checked for shape only and what the HAL answered is printed; every write request, whatever its lengths,
-// must answer access denied, and codes and lengths outside the format their own errors. No port is read:
-// port I/O inside a driver ends Wine's driver host. CloseAccessDriver must leave no service behind.
+// Under Wine: the shipped pcilibnt.sys, unchanged, read by a client of its own that shares nothing with the
+// program's driver code: it registers and starts the driver from the administrators' folder
+// (%SystemRoot%\system32\drivers\pcilibnt.sys, put there by the harness), opens "\\.\PciDebug" and sends
+// raw requests. The driver host has the stand-in hal.dll built with the faulty bus 0xFE around the
+// recording given (tests/drivers/hal): every configuration read must answer what the request handler
+// answers in-process for that recording, the faulty bus what only the stand-in gives, and every port
+// request, write and unknown code must be refused. At the end the service is stopped and deleted.
 //
-//   real-driver-wine-test.exe        pcilibnt.sys (the real one) in the current directory
+//   real-driver-wine-test.exe [--exe FILE] [--shots DIR] MACHINE.TXT   (wine-run.sh gives the options; unused)
 //
-// Prints what the HAL answered, one line per failed check and "N passed, N failed"; exit status 0 when
-// nothing failed.
+// Prints one line per failed check and "N passed, N failed"; exit status 0 when nothing failed.
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
 
-#include "hwaccess/access.h"
-#include "hwaccess/lifecycle.h"
+#include <memory>
+#include <string>
+
+#include "hwaccess/pci_machine.h"
+#include "pcidebug/pcidebug.h"
 #include "tests/hwaccess/wine_services.h"
 
 namespace {
 
 using vxwine::Check;
 
-const char* AnswerName(uint32_t answer) {
-  switch (answer) {
-    case 0:
-      return "success";
-    case ERROR_PCI_NO_BUS:
-      return "ERROR_PCI_NO_BUS";
-    case ERROR_PCI_NO_DEVICE:
-      return "ERROR_PCI_NO_DEVICE";
-    case PCIDEBUG_ERROR_GEN_FAILURE:
-      return "ERROR_GEN_FAILURE";
-    default:
-      return "another error";
-  }
+const uint32_t kFaultBus = 0xFE;
+HANDLE g_device = INVALID_HANDLE_VALUE;
+
+// One request to the driver: 0 or the error the caller sees; *returned the bytes it gave back.
+uint32_t Send(uint32_t code, const void* in, uint32_t inLength, void* out, uint32_t outLength,
+              uint32_t* returned = nullptr) {
+  DWORD got = 0;
+  BOOL ok = DeviceIoControl(g_device, code, const_cast<void*>(in), inLength, out, outLength, &got, nullptr);
+  if (returned != nullptr) *returned = got;
+  return ok ? 0 : GetLastError();
 }
 
-// Configuration reads of register 0 over buses 0, 1 and 255, every device and function: each answer must
-// be one the program knows, and a bus is absent as a whole or not at all.
-void ReadConfiguration(vx::DriverTransport& driver) {
-  uint32_t counts[4] = {0, 0, 0, 0};  // success, no bus, no device, other
-  const uint32_t buses[] = {0, 1, 255};
-  for (uint32_t bus : buses) {
-    uint32_t firstAnswer = 0;
-    bool busConsistent = true;
+uint32_t BusDevFn(uint32_t bus, uint32_t device, uint32_t function) { return bus << 8 | device << 3 | function; }
+
+// One configuration read, the driver's answer against the handler's in-process on the recording: the
+// recording's answer.
+uint32_t CompareRead(const PciDebugBus& recorded, uint32_t busDevFn, uint32_t offset, uint32_t length) {
+  uint32_t in[2] = {busDevFn, offset};
+  uint8_t a[256], b[256];
+  memset(a, 0xEE, sizeof a);
+  memset(b, 0xEE, sizeof b);
+  uint32_t returned = 0, expectedReturned = 0;
+  uint32_t got = Send(IOCTL_READ_PCI_CONFIG, in, 8, a, length, &returned);
+  uint32_t expected = PciDebugHandleRequest(&recorded, nullptr, IOCTL_READ_PCI_CONFIG, in, 8, b, length,
+                                            &expectedReturned);
+  Check(got == expected, "%02x:%02x.%u register %02x, %u bytes: the driver answers %08x, the recording %08x",
+        busDevFn >> 8, (busDevFn >> 3) & 31, busDevFn & 7, offset, length, got, expected);
+  if (got == 0 && expected == 0) {
+    Check(returned == length && memcmp(a, b, length) == 0, "%02x:%02x.%u register %02x: other bytes than recorded",
+          busDevFn >> 8, (busDevFn >> 3) & 31, busDevFn & 7, offset);
+  }
+  return expected;
+}
+
+// Register 0 of every function of every bus (a device's other functions skipped when function 0 is
+// absent, as a scan does), every recorded function whole and in dwords, the PCI BIOS data.
+void ReadConfiguration(const vx::RecordedPciMachine& machine, const PciDebugBus& recorded) {
+  int reads = 0;
+  for (uint32_t bus = 0; bus < 256; ++bus) {
+    if (bus == kFaultBus) continue;
     for (uint32_t d = 0; d < 32; ++d) {
-      for (uint32_t f = 0; f < 8; ++f) {
-        uint8_t in[8];
-        uint8_t out[4] = {0xEE, 0xEE, 0xEE, 0xEE};
-        uint32_t busDevFn = vx::BusDevFn(bus, d, f);
-        memcpy(in, &busDevFn, 4);
-        memset(in + 4, 0, 4);
-        uint32_t answer = driver.Control(IOCTL_READ_PCI_CONFIG, in, 8, out, 4);
-        if (d == 0 && f == 0) firstAnswer = answer;
-        if ((answer == ERROR_PCI_NO_BUS) != (firstAnswer == ERROR_PCI_NO_BUS)) busConsistent = false;
-        int kind = answer == 0 ? 0 : answer == ERROR_PCI_NO_BUS ? 1 : answer == ERROR_PCI_NO_DEVICE ? 2 : 3;
-        ++counts[kind];
-        if (answer == 0) {
-          Check(!(out[0] == 0xFF && out[1] == 0xFF), "%02x:%02x.%u answers with vendor FFFF instead of no device",
-                bus, d, f);
-        }
+      for (uint32_t f = 0; f < 8; ++f, ++reads) {
+        if (CompareRead(recorded, BusDevFn(bus, d, f), 0, 4) != 0 && f == 0) break;
       }
     }
-    printf("Wine's HAL, bus %u, register 0 of 00.0: %s (%08x)\n", bus, AnswerName(firstAnswer), firstAnswer);
-    Check(busConsistent, "bus %u is absent for some devices and present for others", bus);
   }
-  printf("Wine's HAL, %u configuration reads: %u answered, %u ERROR_PCI_NO_BUS, %u ERROR_PCI_NO_DEVICE, %u other\n",
-         counts[0] + counts[1] + counts[2] + counts[3], counts[0], counts[1], counts[2], counts[3]);
-  Check(counts[3] == 0, "%u configuration reads gave an error the program does not know", counts[3]);
-
-  uint8_t bios[PCIDEBUG_BIOS_INFO_BYTES];
-  memset(bios, 0xEE, sizeof bios);
-  uint32_t answer = driver.Control(IOCTL_PCI_BIOS_INFO, nullptr, 0, bios, sizeof bios);
-  printf("PCI BIOS data: answer %08x, test flag %u, last bus %u, status %u, signature %02x %02x %02x %02x\n", answer,
-         bios[PCIDEBUG_BIOS_TEST_FLAG], bios[PCIDEBUG_BIOS_LAST_BUS], bios[PCIDEBUG_BIOS_STATUS], bios[8], bios[9],
-         bios[10], bios[11]);
-  Check(answer == 0 && bios[PCIDEBUG_BIOS_TEST_FLAG] == 1, "the PCI BIOS data come with their test flag set");
-  bool noPci = counts[0] == 0 && counts[2] == 0;
-  if (answer == 0 && noPci) {
-    Check(bios[PCIDEBUG_BIOS_STATUS] != 0, "with no bus at all the PCI BIOS data say no PCI BIOS");
-  } else if (answer == 0) {
-    Check(bios[PCIDEBUG_BIOS_STATUS] == 0 && memcmp(bios + 8, "PCI ", 4) == 0, "PCI BIOS present, signature");
+  for (const PciDebugFunction& f : machine.functions) {
+    CompareRead(recorded, f.busDevFn, 0, 256);
+    for (uint32_t offset = 0; offset < 256; offset += 4, ++reads) CompareRead(recorded, f.busDevFn, offset, 4);
   }
+  uint8_t bios[PCIDEBUG_BIOS_INFO_BYTES], expected[PCIDEBUG_BIOS_INFO_BYTES];
+  uint32_t returned;
+  Check(Send(IOCTL_PCI_BIOS_INFO, nullptr, 0, bios, sizeof bios) == 0, "the PCI BIOS data");
+  PciDebugHandleRequest(&recorded, nullptr, IOCTL_PCI_BIOS_INFO, nullptr, 0, expected, sizeof expected, &returned);
+  Check(memcmp(bios, expected, sizeof bios) == 0, "PCI BIOS data: last bus %u, the recording's %u",
+        bios[PCIDEBUG_BIOS_LAST_BUS], expected[PCIDEBUG_BIOS_LAST_BUS]);
+  printf("%d configuration reads compared with the recording\n", reads);
 }
 
-// Every write request is refused before anything else is looked at; the program's own write operations
-// report the refusal.
-void RefuseWrites(vx::AccessState& access) {
-  vx::DriverTransport& driver = *access.driver;
-  uint8_t in[8 + 256];
-  memset(in, 0, sizeof in);
-  uint32_t cf8 = 0xCF8;
-  memcpy(in, &cf8, 4);
+// What only the stand-in's faulty bus gives: a 1-byte vendor ID is no device, a short answer no answer, an
+// empty slot no device; the bus before it does not exist.
+void ReadFaultBus() {
   struct {
-    uint32_t code, inLength, outLength;
+    uint32_t device, offset, length, answer;
     const char* what;
-  } writes[] = {
-      {IOCTL_WRITE_PORT8, 5, 0, "8-bit port write to 0xCF8"},
-      {IOCTL_WRITE_PORT16, 6, 0, "16-bit port write to 0xCF8"},
-      {IOCTL_WRITE_PORT32, 8, 0, "32-bit port write to 0xCF8"},
-      {IOCTL_WRITE_PCI_CONFIG, 12, 0, "configuration write of 4 bytes"},
-      {IOCTL_WRITE_PCI_CONFIG, 8 + 256, 0, "configuration write of 256 bytes"},
-      {IOCTL_WRITE_PORT32, 3, 4, "32-bit port write with wrong lengths"},
-      {IOCTL_WRITE_PCI_CONFIG, 0, 0, "configuration write without input"},
+  } rows[] = {
+      {0, 0x00, 4, ERROR_PCI_NO_DEVICE, "a vendor ID of one byte"},
+      {1, 0x00, 4, PCIDEBUG_ERROR_GEN_FAILURE, "a short read after a whole vendor ID"},
+      {1, 0x40, 1, PCIDEBUG_ERROR_GEN_FAILURE, "a short read of one byte"},
+      {2, 0x00, 4, ERROR_PCI_NO_DEVICE, "an empty slot"},
   };
-  for (const auto& w : writes) {
+  for (const auto& r : rows) {
+    uint32_t in[2] = {BusDevFn(kFaultBus, r.device, 0), r.offset};
     uint8_t out[4];
-    uint32_t answer = driver.Control(w.code, in, w.inLength, w.outLength ? out : nullptr, w.outLength);
-    Check(answer == ERROR_ACCESS_DENIED, "%s answers %08x, not access denied", w.what, answer);
+    uint32_t answer = Send(IOCTL_READ_PCI_CONFIG, in, 8, out, r.length);
+    Check(answer == r.answer, "bus %02x, %s: %08x, not %08x (is the stand-in hal.dll loaded?)", kFaultBus, r.what,
+          answer, r.answer);
   }
-  Check(vx::PciDriverConfigWrite32(access, vx::BusDevFn(0, 0, 0), 0x04, 0) == ERROR_ACCESS_DENIED,
-        "PciDriverConfigWrite32 reports access denied");
-  Check(vx::PortWrite32(access, 0xCF8, 0x80000000u) == 0, "PortWrite32 reports failure");
+  uint32_t in[2] = {BusDevFn(kFaultBus - 1, 0, 0), 0};
+  uint8_t out[4];
+  Check(Send(IOCTL_READ_PCI_CONFIG, in, 8, out, 4) == ERROR_PCI_NO_BUS, "bus %02x is absent", kFaultBus - 1);
+}
 
-  // Codes outside the format and lengths that do not fit it.
+// Every port request and every write refused whatever its lengths, before anything else is looked at;
+// codes outside the format and lengths that do not fit it get their own errors.
+void Refusals() {
+  uint8_t in[8 + 256], out[16];
+  memset(in, 0, sizeof in);
+  in[0] = 0x61;  // port 0x61, or BusDevFn 00:0c.1
   struct {
-    uint32_t code, inLength, outLength, expected;
+    uint32_t code, inLength, outLength, answer;
     const char* what;
-  } others[] = {
+  } rows[] = {
+      {IOCTL_READ_PORT8, 4, 1, ERROR_ACCESS_DENIED, "8-bit port read"},
+      {IOCTL_READ_PORT16, 4, 2, ERROR_ACCESS_DENIED, "16-bit port read"},
+      {IOCTL_READ_PORT32, 4, 4, ERROR_ACCESS_DENIED, "32-bit port read"},
+      {IOCTL_READ_PORT32, 0, 0, ERROR_ACCESS_DENIED, "32-bit port read without buffers"},
+      {IOCTL_WRITE_PORT8, 5, 0, ERROR_ACCESS_DENIED, "8-bit port write"},
+      {IOCTL_WRITE_PORT16, 6, 0, ERROR_ACCESS_DENIED, "16-bit port write"},
+      {IOCTL_WRITE_PORT32, 8, 0, ERROR_ACCESS_DENIED, "32-bit port write"},
+      {IOCTL_WRITE_PORT32, 3, 4, ERROR_ACCESS_DENIED, "32-bit port write with wrong lengths"},
+      {IOCTL_WRITE_PCI_CONFIG, 12, 0, ERROR_ACCESS_DENIED, "configuration write of 4 bytes"},
+      {IOCTL_WRITE_PCI_CONFIG, 8 + 256, 0, ERROR_ACCESS_DENIED, "configuration write of 256 bytes"},
+      {IOCTL_WRITE_PCI_CONFIG, 0, 0, ERROR_ACCESS_DENIED, "configuration write without input"},
       {0x9C406504u, 8, 4, ERROR_INVALID_FUNCTION, "an unknown function"},
+      {0x00226000u, 8, 4, ERROR_INVALID_FUNCTION, "another device type's code"},
       {IOCTL_READ_PCI_CONFIG | 3u, 8, 4, ERROR_INVALID_FUNCTION, "a configuration read as METHOD_NEITHER"},
-      {IOCTL_READ_PCI_CONFIG | 1u, 8, 4, ERROR_INVALID_FUNCTION, "a configuration read as METHOD_IN_DIRECT"},
       {IOCTL_READ_PCI_CONFIG & ~0xC000u, 8, 4, ERROR_INVALID_FUNCTION, "a configuration read with any access"},
       {IOCTL_READ_PCI_CONFIG, 7, 4, ERROR_INVALID_PARAMETER, "a configuration read of 7 input bytes"},
       {IOCTL_READ_PCI_CONFIG, 8, 0, ERROR_INVALID_PARAMETER, "a configuration read with no output"},
-      {IOCTL_READ_PORT16, 4, 4, ERROR_INVALID_PARAMETER, "a port read of the wrong width"},
       {IOCTL_PCI_BIOS_INFO, 0, 8, ERROR_INVALID_PARAMETER, "short PCI BIOS data"},
   };
-  for (const auto& o : others) {
-    uint8_t out[16];
-    uint32_t answer = driver.Control(o.code, in, o.inLength, o.outLength ? out : nullptr, o.outLength);
-    Check(answer == o.expected, "%s answers %08x, not %u", o.what, answer, o.expected);
+  for (const auto& r : rows) {
+    uint32_t returned = 99;
+    uint32_t answer = Send(r.code, r.inLength ? in : nullptr, r.inLength, r.outLength ? out : nullptr, r.outLength,
+                           &returned);
+    Check(answer == r.answer && returned == 0, "%s answers %u (%u bytes), not %u", r.what, answer, returned, r.answer);
   }
   uint32_t beyond[2] = {0, 0xFD};
-  uint8_t out[4];
-  Check(driver.Control(IOCTL_READ_PCI_CONFIG, beyond, 8, out, 4) == ERROR_INVALID_PARAMETER,
-        "a read past register 0xFF");
+  Check(Send(IOCTL_READ_PCI_CONFIG, beyond, 8, out, 4) == ERROR_INVALID_PARAMETER, "a read past register 0xFF");
+}
+
+bool ReadText(const char* path, std::string* text) {
+  FILE* f = fopen(path, "rb");
+  if (f == nullptr) return false;
+  char buffer[65536];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) text->append(buffer, n);
+  fclose(f);
+  return true;
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   setvbuf(stdout, nullptr, _IONBF, 0);
-  vxwine::DeleteLeftover("PCIDebug");
-  vxwine::DeleteLeftover("giveio");
-  char expected[MAX_PATH] = "";
-  GetCurrentDirectoryA(sizeof expected, expected);
-  lstrcatA(expected, "\\pcilibnt.sys");
-
-  vx::AccessState access;
-  vx::AccessSystem& system = vx::Win32AccessSystem();
-  int opened = vx::OpenAccessDriver(access, system);
-  vx::ChooseAccessRoute(access);
-  Check(opened == 1, "OpenAccessDriver returned %d (AccessDriverError %d)", opened, vx::AccessDriverError(access));
-  vxwine::ServiceState service = vxwine::QueryService("PCIDebug");
-  Check(service.registered && service.state == SERVICE_RUNNING, "PCIDebug runs (state %lu)", service.state);
-  Check(lstrcmpiA(service.path, expected) == 0, "PCIDebug runs %s, not %s", service.path, expected);
-  if (opened == 1) {
-    ReadConfiguration(*access.driver);
-    RefuseWrites(access);
+  const char* path = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    if ((strcmp(argv[i], "--exe") == 0 || strcmp(argv[i], "--shots") == 0) && i + 1 < argc) ++i;
+    else path = path == nullptr ? argv[i] : "";
   }
-  vx::CloseAccessDriver(access, system);
-  Check(vxwine::WaitServiceGone("PCIDebug"), "the PCIDebug service is still registered after CloseAccessDriver");
-  vxwine::DeleteLeftover("giveio");
+  if (path == nullptr || *path == 0) {
+    printf("usage: real-driver-wine-test [--exe FILE] [--shots DIR] MACHINE.TXT\n");
+    return 2;
+  }
+  std::string text;
+  auto machine = std::make_unique<vx::RecordedPciMachine>();
+  char err[512];
+  if (!ReadText(path, &text) || !vx::ParsePciMachine(text.data(), text.size(), path, machine.get(), err, sizeof err)) {
+    printf("%s: cannot be read as a recording\n", path);
+    return 2;
+  }
+  PciDebugBus recorded;
+  PciDebugMachineBus(&machine->machine, &recorded);
+
+  char image[MAX_PATH];
+  GetWindowsDirectoryA(image, sizeof image);
+  lstrcatA(image, "\\system32\\drivers\\pcilibnt.sys");
+  vxwine::DeleteLeftover("PCIDebug");
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  SC_HANDLE service = manager ? CreateServiceA(manager, "PCIDebug", "PCIDebug", SERVICE_ALL_ACCESS,
+                                               SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                                               image, nullptr, nullptr, nullptr, nullptr, nullptr)
+                              : nullptr;
+  Check(service != nullptr, "CreateService %s: error %lu", image, GetLastError());
+  if (service != nullptr) Check(StartServiceA(service, 0, nullptr), "StartService: error %lu", GetLastError());
+  g_device = CreateFileA("\\\\.\\PciDebug", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  Check(g_device != INVALID_HANDLE_VALUE, "\\\\.\\PciDebug does not open: error %lu", GetLastError());
+  if (g_device != INVALID_HANDLE_VALUE) {
+    ReadConfiguration(*machine, recorded);
+    ReadFaultBus();
+    Refusals();
+    CloseHandle(g_device);
+  }
+  // A name below the device is refused (Wine refuses it before the driver sees it; the driver's own refusal
+  // is a row of the admission test).
+  HANDLE below = CreateFileA("\\\\.\\PciDebug\\x", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  Check(below == INVALID_HANDLE_VALUE, "\\\\.\\PciDebug\\x opens");
+  if (below != INVALID_HANDLE_VALUE) CloseHandle(below);
+
+  if (service != nullptr) {
+    SERVICE_STATUS status;
+    Check(ControlService(service, SERVICE_CONTROL_STOP, &status), "the driver does not stop: error %lu", GetLastError());
+    DeleteService(service);
+    CloseServiceHandle(service);
+  }
+  if (manager != nullptr) CloseServiceHandle(manager);
+  Check(vxwine::WaitServiceGone("PCIDebug"), "the PCIDebug service is still registered");
   return vxwine::Summary();
 }

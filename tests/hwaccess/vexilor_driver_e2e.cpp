@@ -1,9 +1,9 @@
-// Under Wine: vexilor.exe itself with the simulated pcilibnt.sys (or without it) in its directory. While the
-// window is up the "PCIDebug" service must run this directory's driver; after the program has closed it
+// Under Wine: vexilor.exe itself with a pcilibnt.sys (or without it) in the system's drivers folder. While the
+// window is up the "PCIDebug" service must run that driver; after the program has closed it
 // must be gone. Without the driver file the program must come up all the same, leaving the two services
 // that never started registered (their stop requests fail), as on Windows. With a driver whose service starts
 // but whose device never opens (no-device), the program comes up with no route: the PCIDebug service runs
-// this directory's driver while the window is up and, since its stop request succeeds, is gone after exit;
+// that driver while the window is up and, since its stop request succeeds, is gone after exit;
 // giveio, tried because PCIDebug did not open, was never opened and so stays registered.
 //
 //   vexilor-driver-e2e --exe VEXILOR.EXE --mode driver|leftover|no-driver|no-device
@@ -46,8 +46,9 @@ int main(int argc, char** argv) {
   // The directory as the program will see it (a Unix path given to Wine comes back as a drive path).
   char current[MAX_PATH] = "";
   if (SetCurrentDirectoryA(directory)) GetCurrentDirectoryA(sizeof current, current);
-  char driverPath[MAX_PATH + 16];
-  snprintf(driverPath, sizeof driverPath, "%s\\pcilibnt.sys", current);
+  char driverPath[MAX_PATH + 32] = "";
+  GetWindowsDirectoryA(driverPath, MAX_PATH);
+  lstrcatA(driverPath, "\\system32\\drivers\\pcilibnt.sys");
 
   DeleteLeftover("PCIDebug");
   DeleteLeftover("giveio");

@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# Runs the PCIDebug test client under Wine in a directory of its own, with the simulated pcilibnt.sys
-# beside it (as the program finds it in its current directory).
+# Runs the PCIDebug test client under Wine in a directory of its own.
 #
-#   wine-driver-test.sh WORKDIR CLIENT.EXE DRIVER.SYS MACHINE.TXT   with the driver; then again with a stale
-#                                                                    "PCIDebug" service left registered
+#   wine-driver-test.sh WORKDIR CLIENT.EXE DRIVER.SYS HAL.DLL MACHINE.TXT
+#       the driver in the prefix's system32\drivers, the stand-in HAL of the machine in the driver host
+#       (scripts/wine-system-files.sh); then again with a stale "PCIDebug" service registered
 #   wine-driver-test.sh WORKDIR CLIENT.EXE --no-driver               without any driver file
-#   wine-driver-test.sh WORKDIR CLIENT.EXE --real DRIVER.SYS         the real driver beside the client
 # Exit status: the client's; 77 (skipped) when the Windows build or Wine is missing.
 set -uo pipefail
 work=$1 client=$2
@@ -18,6 +17,7 @@ for f in "$client" "$wine" "$wineserver"; do
     exit 77
   fi
 done
+. "$(dirname "$0")/../../scripts/wine-system-files.sh"
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
@@ -27,18 +27,21 @@ run=$work/run.$$
 rm -rf "$run"
 mkdir -p "$run"
 cp "$client" "$run/client.exe"
-trap '"$wineserver" -k >/dev/null 2>&1; "$wineserver" -w >/dev/null 2>&1; rm -rf "$run"' EXIT
+trap '"$wineserver" -k >/dev/null 2>&1; "$wineserver" -w >/dev/null 2>&1; vx_remove_system_files "$WINEPREFIX"; rm -rf "$run"' EXIT
 
 status=0
 if [ "${1:-}" = "--no-driver" ]; then
   (cd "$run" && timeout 240 "$wine" client.exe --no-driver) || status=$?
-elif [ "${1:-}" = "--real" ]; then
-  if [ ! -f "$2" ]; then echo "wine-driver-test.sh: $2 is missing (make win64); skipped" >&2; exit 77; fi
-  cp "$2" "$run/pcilibnt.sys"
-  (cd "$run" && timeout 240 "$wine" client.exe) || status=$?
 else
-  cp "$1" "$run/pcilibnt.sys"
-  machine=$(winpath "$(cd "$(dirname "$2")" && pwd)/$(basename "$2")")
+  for f in "$1" "$2"; do
+    if [ ! -f "$f" ]; then echo "wine-driver-test.sh: $f is missing (make win64, make native); skipped" >&2; exit 77; fi
+  done
+  # The files go in while no wineserver runs; a new prefix is made first.
+  [ -d "$WINEPREFIX" ] || "$wine" wineboot --init >/dev/null 2>&1
+  "$wineserver" -k >/dev/null 2>&1
+  "$wineserver" -w >/dev/null 2>&1
+  vx_place_system_files "$WINEPREFIX" x86_64 "$1" "$2" || exit 1
+  machine=$(winpath "$(cd "$(dirname "$3")" && pwd)/$(basename "$3")")
   (cd "$run" && timeout 240 "$wine" client.exe "$machine") || status=$?
   echo "-- again, with a stale PCIDebug service registered"
   (cd "$run" && timeout 240 "$wine" client.exe "$machine" --leftover) || status=$?

@@ -8,8 +8,9 @@ builds (as `make dist` does) and checks it.
   64-bit Windows, Windows 9x, the empty pages without a driver).
 - SHA256SUMS matches the entries.
 - vexilor.exe and the i386 pcilibnt.sys are the stripped forms of the builds whose disassembly passes the
-  i486 scan; their imports stay within the allowlists; the exe's header is the release's; both drivers
-  pass check-driver.py (kernel image, NT 4.0 on i686, no time stamp, checksum, no recorded machine).
+  i486 scan, and both drivers hold no port I/O instruction; their imports stay within the allowlists; the
+  exe's header is the release's; both drivers pass check-driver.py (kernel image, NT 4.0 on i686, no time
+  stamp, checksum, no recorded machine).
 - No other driver is inside (a test driver would name its recorded machine).
 Prints each problem; exit 1 when there is one, 77 (skipped) when a build is missing."""
 import hashlib
@@ -134,7 +135,9 @@ def main():
     check_tool("instruction scan of vexilor.exe", [os.path.join(HERE, "scan-instructions.sh"), objdump32, exe,
                                                    os.path.join(HERE, "guarded-functions.txt")])
     check_tool("instruction scan of pcilibnt.sys", [os.path.join(HERE, "scan-instructions.sh"), objdump32, driver32,
-                                                    "/dev/null"])
+                                                    "/dev/null", "i486,no-port-io"])
+    check_tool("instruction scan of x64/pcilibnt.sys", [os.path.join(HERE, "scan-instructions.sh"), objdump64,
+                                                        driver64, "/dev/null", "no-port-io"])
     check_tool("imports of vexilor.exe", [os.path.join(HERE, "check-imports.sh"), objdump32,
                                           os.path.join(unpacked, "vexilor.exe"),
                                           os.path.join(HERE, "imports-allowlist.txt")])

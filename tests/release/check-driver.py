@@ -2,7 +2,8 @@
 """check-driver.py DRIVER i686|x86_64: a pcilibnt.sys that may ship. The PE header of a kernel image of that
 architecture (native subsystem, base relocations; on i686 also subsystem and OS version 4.0 and no loader
 flags, for NT 4.0), no time stamp (the package is reproducible), a valid PE checksum (the kernel refuses a
-driver image whose checksum does not match), nothing exported, the real driver's version resource, and no
+driver image whose checksum does not match), nothing exported, no port routine imported (the driver reads
+and writes no port; the instruction scan looks for IN and OUT), the real driver's version resource, and no
 recorded machine: a test driver names the machine it simulates in its version resource, and that text must
 not be there.
 Prints what is wrong and exits 1; exits 77 (skipped) when the file is missing."""
@@ -85,6 +86,9 @@ def problems(data, arch):
         found.append("PE checksum %08x, the image sums to %08x" % (checksum, computed))
     if exported_count(data, pe, export_rva, export_size) != 0:
         found.append("exports something (a driver exports nothing)")
+    for routine in (b"READ_PORT_", b"WRITE_PORT_"):
+        if routine in data:
+            found.append("names a %s* routine: the driver touches no port" % routine.decode())
     for text in TEST_DRIVER_TEXTS:
         if text.encode("utf-16-le") in data or text.encode("ascii") in data:
             found.append("holds a recorded machine: it is a test driver (its version resource says \"%s\")" % text)

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# scan-instructions.sh OBJDUMP EXE GUARDED: disassembles the release and fails on every instruction that
-# an i486 does not have. CPUID and RDTSC are allowed only inside the functions whose symbol matches one
-# of the extended regular expressions in GUARDED (one a line, # comments), the functions that run them
-# after checking that the processor has them (/dev/null: nowhere).
+# scan-instructions.sh OBJDUMP EXE GUARDED [RULES]: disassembles the image and fails on every instruction
+# that the rules forbid. RULES is a comma-separated list (default: i486):
+#   i486        every instruction that an i486 does not have. CPUID and RDTSC are allowed only inside the
+#               functions whose symbol matches one of the extended regular expressions in GUARDED (one a
+#               line, # comments), the functions that run them after checking that the processor has them
+#               (/dev/null: nowhere).
+#   no-port-io  IN, OUT, INS and OUTS: the real driver touches no port (x86_64 images too).
 set -euo pipefail
 if [ ! -f "$2" ]; then echo "$2 is missing (make win32 builds it); skipped"; exit 77; fi
-objdump=$1 exe=$2 guarded=$3
+objdump=$1 exe=$2 guarded=$3 rules=,${4:-i486},
 guard_re=$({ grep -v -e '^#' -e '^[[:space:]]*$' "$guarded" || true; } | paste -sd'|')
 [ -n "$guard_re" ] || guard_re='^$'
 
@@ -13,7 +16,7 @@ listing=$(mktemp)
 trap 'rm -f "$listing"' EXIT
 "$objdump" -d -M att "$exe" >"$listing"
 
-LC_ALL=C awk -v guard="$guard_re" '
+LC_ALL=C awk -v guard="$guard_re" -v rules="$rules" '
   # Function labels: "00401000 <_WinMainCRTStartup>:"
   /^[0-9a-f]+ <.*>:$/ { fn = $2; gsub(/^<|>:$/, "", fn); functions++; next }
   # Instruction lines: "  401000:<TAB>55 89 e5<TAB>push   %ebp" (a continuation line has no third field)
@@ -28,7 +31,9 @@ LC_ALL=C awk -v guard="$guard_re" '
     split(insn, w, " ")
     m = w[1]
     bad = ""
-    if (m ~ /^(f?cmov)/) bad = "conditional move"
+    if (index(rules, ",no-port-io,") && m ~ /^(in|out|ins|outs)[bwl]?$/) bad = "port I/O"
+    else if (!index(rules, ",i486,")) bad = ""
+    else if (m ~ /^(f?cmov)/) bad = "conditional move"
     else if (m ~ /^(fu?comip?)$/) bad = "FCOMI/FUCOMI"
     else if (m ~ /^cmpxchg(8|16)b/) bad = "CMPXCHG8B"
     else if (m ~ /^(rdmsr|wrmsr|rdpmc|sysenter|sysexit|syscall|sysret[lq]?|rdtscp|rdrand|rdseed|xgetbv)$/) bad = "model-specific or later instruction"
@@ -52,7 +57,7 @@ LC_ALL=C awk -v guard="$guard_re" '
   }
   END {
     if (functions == 0) { print "no function symbols: cannot tell guarded functions apart"; exit 1 }
-    printf "%d instructions in %d functions scanned, %d not for the i486\n", insns, functions, found
+    printf "%d instructions in %d functions scanned (rules%s), %d forbidden\n", insns, functions, rules, found
     exit found > 0
   }
 ' "$listing"
