@@ -76,16 +76,23 @@ class Windows9xWithoutVxd final : public vx::AccessSystem {
     *platformId = 1;
     return true;
   }
-  uint32_t CurrentDirectory(char*, uint32_t) override { return 0; }
+  bool IsWow64() override { return false; }
   uint32_t WindowsDirectory(char*, uint32_t) override { return 0; }
   vx::SystemHandle OpenDevice(const char*, bool) override { return 0; }
   void CloseDevice(vx::SystemHandle) override {}
   vx::DriverTransport* DeviceTransport(vx::SystemHandle) override { return nullptr; }
+  bool EmbeddedDriver(const uint8_t**, uint32_t*) override { return false; }
+  vx::SystemHandle CreateNewFile(const char*, bool* exists) override { return *exists = false, 0; }
+  bool WriteWhole(vx::SystemHandle, const uint8_t*, uint32_t) override { return false; }
+  bool RemoveFile(const char*) override { return false; }
+  vx::SystemHandle LockDrivers() override { return 0; }
+  void UnlockDrivers(vx::SystemHandle) override {}
   vx::PortIo* Ports() override { return ports_; }
   vx::SystemHandle ScmOpen() override { return 0; }
   vx::SystemHandle ScmOpenService(vx::SystemHandle, const char*) override { return 0; }
+  bool ScmImagePath(vx::SystemHandle, char*, uint32_t) override { return false; }
   vx::SystemHandle ScmCreateService(vx::SystemHandle, const char*, const char*) override { return 0; }
-  bool ScmStartService(vx::SystemHandle) override { return false; }
+  StartResult ScmStartService(vx::SystemHandle) override { return kNotStarted; }
   bool ScmStopService(vx::SystemHandle) override { return false; }
   bool ScmDeleteService(vx::SystemHandle) override { return false; }
   void ScmClose(vx::SystemHandle) override {}

@@ -12,6 +12,9 @@
 #                      program and the files copied beside it), DIR/shots (screenshots), DIR/*.log
 #   --exe FILE         the vexilor.exe to test; copied to DIR/run
 #   --copy FILE        another file to put next to it (for example a driver .sys); repeatable
+#   --system-driver FILE  a driver that an administrator placed: copied into the prefix's
+#                      windows\system32\drivers (for the i686 route, where Wine loads a 32-bit program's
+#                      drivers from there, windows\syswow64\drivers) under its own name; repeatable
 #   --report PROGRAM   vexilor-report (native): its output with --report-args is the expected clipboard
 #                      text, written to DIR/expected-report.txt
 #   --report-args ARGS arguments for it, split at blanks (default: none)
@@ -26,13 +29,14 @@
 # Exit status: the test program's; 77 when the Windows build or Wine is missing (CTest: skipped).
 set -uo pipefail
 
-out="" exe="" report="" report_args="" copies=() route=x86_64
+out="" exe="" report="" report_args="" copies=() route=x86_64 system_drivers=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --wine) route=$2; shift 2 ;;
     --out) out=$2; shift 2 ;;
     --exe) exe=$2; shift 2 ;;
     --copy) copies+=("$2"); shift 2 ;;
+    --system-driver) system_drivers+=("$2"); shift 2 ;;
     --report) report=$2; shift 2 ;;
     --report-args) report_args=$2; shift 2 ;;
     --) shift; break ;;
@@ -40,7 +44,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 if [ -z "$out" ] || [ -z "$exe" ] || [ $# -lt 1 ]; then
-  echo "usage: wine-run.sh --out DIR --exe VEXILOR.EXE [--copy FILE]... [--report PROGRAM [--report-args ARGS]] -- TEST.EXE [ARGS]..." >&2
+  echo "usage: wine-run.sh --out DIR --exe VEXILOR.EXE [--copy FILE]... [--system-driver FILE]... [--report PROGRAM [--report-args ARGS]] -- TEST.EXE [ARGS]..." >&2
   exit 2
 fi
 test_exe=$1
@@ -178,6 +182,14 @@ fi
 
 cp "$exe" "$run/"
 for f in "${copies[@]+"${copies[@]}"}"; do cp "$f" "$run/"; done
+
+# The drivers folder holds what this run places and nothing an earlier run in this prefix left there.
+for d in system32 syswow64; do rm -f "$prefix/drive_c/windows/$d/drivers/"{pcilibnt.sys,GIVEIO.SYS}; done
+drivers_dir=$prefix/drive_c/windows/system32/drivers
+[ "$route" = i686 ] && drivers_dir=$prefix/drive_c/windows/syswow64/drivers
+for f in "${system_drivers[@]+"${system_drivers[@]}"}"; do
+  mkdir -p "$drivers_dir" && cp "$f" "$drivers_dir/" || { echo "wine-run.sh: cannot place $f in $drivers_dir" >&2; exit 1; }
+done
 args=(--exe "$(winpath "$run/$(basename "$exe")")" --shots "$(winpath "$shots")")
 if [ -n "$report" ]; then
   # shellcheck disable=SC2086

@@ -1,10 +1,10 @@
 // Under Wine: the real pcilibnt.sys (the HAL back end), installed and opened the way vexilor.exe does it
-// (OpenAccessDriver from the current directory). Wine has no PCI of its own, so the configuration reads are
-// checked for shape only and what the HAL answered is printed; every write request, whatever its lengths,
-// must answer access denied, and codes and lengths outside the format their own errors. No port is read:
-// port I/O inside a driver ends Wine's driver host. CloseAccessDriver must leave no service behind.
+// (OpenAccessDriver: the Windows directory's system32\drivers\pcilibnt.sys). Wine has no PCI of its own,
+// so the configuration reads are checked for shape only and what the HAL answered is printed; every write
+// request, whatever its lengths, must answer access denied, and codes and lengths outside the format their
+// own errors. No port is read: port I/O inside a driver ends Wine's driver host. CloseAccessDriver must leave no service behind.
 //
-//   real-driver-wine-test.exe        pcilibnt.sys (the real one) in the current directory
+//   real-driver-wine-test.exe        pcilibnt.sys (the real one) placed in system32\drivers
 //
 // Prints what the HAL answered, one line per failed check and "N passed, N failed"; exit status 0 when
 // nothing failed.
@@ -143,9 +143,9 @@ int main() {
   setvbuf(stdout, nullptr, _IONBF, 0);
   vxwine::DeleteLeftover("PCIDebug");
   vxwine::DeleteLeftover("giveio");
-  char expected[MAX_PATH] = "";
-  GetCurrentDirectoryA(sizeof expected, expected);
-  lstrcatA(expected, "\\pcilibnt.sys");
+  char expected[MAX_PATH + 40] = "";
+  GetWindowsDirectoryA(expected, MAX_PATH);
+  lstrcatA(expected, "\\system32\\drivers\\pcilibnt.sys");
 
   vx::AccessState access;
   vx::AccessSystem& system = vx::Win32AccessSystem();
@@ -153,7 +153,8 @@ int main() {
   Check(opened == 1, "OpenAccessDriver returned %d (AccessDriverError %d)", opened, vx::AccessDriverError(access));
   vxwine::ServiceState service = vxwine::QueryService("PCIDebug");
   Check(service.registered && service.state == SERVICE_RUNNING, "PCIDebug runs (state %lu)", service.state);
-  Check(lstrcmpiA(service.path, expected) == 0, "PCIDebug runs %s, not %s", service.path, expected);
+  const char* image = strncmp(service.path, "\\??\\", 4) == 0 ? service.path + 4 : service.path;
+  Check(lstrcmpiA(image, expected) == 0, "PCIDebug runs %s, not %s", service.path, expected);
   if (opened == 1) {
     ReadConfiguration(*access.driver);
     RefuseWrites(access);
