@@ -11,7 +11,7 @@
 #   --out DIR          work directory: DIR/prefix (the Wine prefix, kept between runs), DIR/run (the
 #                      program and the files copied beside it), DIR/shots (screenshots), DIR/*.log
 #   --exe FILE         the vexilor.exe to test; copied to DIR/run
-#   --copy FILE        another file to put next to it (for example a driver .sys); repeatable
+#   --copy FILE        another file to put next to it (a driver there is one the program must not load); repeatable
 #   --system-driver FILE  a driver that an administrator placed: copied into the prefix's
 #                      windows\system32\drivers (for the i686 route, where Wine loads a 32-bit program's
 #                      drivers from there, windows\syswow64\drivers) under its own name; repeatable
