@@ -46,8 +46,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   LoadStringA(instance, IDS_APP_TITLE, shell.title, kResourceStringCapacity);
   LoadStringA(instance, IDS_WINDOW_CLASS, shell.className, kResourceStringCapacity);
   RegisterMainClass(instance);
-  // A window that cannot be created ends the program at once; the access driver stays open then.
-  if (!CreateMainWindow(instance, showCommand)) return 0;
+  // A window that cannot be created ends the program at once, still removing what this run installed.
+  if (!CreateMainWindow(instance, showCommand)) {
+    if (g_access.giveioOpen) CloseGiveio(g_access, system);
+    CloseAccessDriver(g_access, system);
+    return 0;
+  }
 
   // Waits for each message: the program uses no processor time while nobody touches it.
   MSG message = {};

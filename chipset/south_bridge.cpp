@@ -148,12 +148,16 @@ int ShowUsbField(PageContext& context, PageModel& page) {
   PciLocation at;
   // The first USB controller (class 0C, subclass 03), every function of every device.
   if (!FindFunctionByClass(access, 0, 255, false, 0x0C, 0x03, &at)) return 0;
-  uint32_t bar = PciConfigRead32(access, at.bus, at.device, at.function, 0x10);
-  uint32_t port = (bar >> 4) & 0x0FFFFF00u;
-  // The port is read only through the PCIDebug driver.
+  // The serial bus release number (0x10 for USB 1.0, 0x20 for 2.0) is configuration byte 0x60 of a UHCI
+  // (programming interface 0x00) or EHCI (0x20) controller; OHCI (0x10) has no such register. Read only
+  // through the PCIDebug driver; a failed read shows nothing.
   if (access.pciDriverOpen) {
-    uint32_t b = PortRead32(access, port);
-    page.SetTextFormat(kMbUsb, "%d.%d", static_cast<int>((b >> 4) & 0xF), static_cast<int>(b & 0xF));
+    uint32_t progIf = (PciConfigRead32(access, at.bus, at.device, at.function, 0x08) >> 8) & 0xFF;
+    if (progIf == 0x00 || progIf == 0x20) {
+      uint32_t release = PciConfigRead32(access, at.bus, at.device, at.function, 0x60);
+      if (release != 0xFFFFFFFFu)
+        page.SetTextFormat(kMbUsb, "%d.%d", static_cast<int>((release >> 4) & 0xF), static_cast<int>(release & 0xF));
+    }
   }
   return 1;
 }

@@ -68,6 +68,7 @@ struct AccessState {
   int32_t accessDriverError = 3;      // AccessDriverError
   uintptr_t driverHandle = 0;         // the open PCIDebug device or VxD (lifecycle), 0 when none
   uintptr_t giveioHandle = 0;         // the open giveio device (lifecycle), 0 when none
+  uint8_t lifecycleOwned = 0;         // the services and driver file this run created (lifecycle)
   PciScanCache* scanCache = nullptr;  // what the bus scans have read this start-up; null: nothing is kept
 };
 

@@ -1,5 +1,5 @@
-// The access lifecycle's system on Windows: version query, directories, device files, DeviceIoControl and
-// the service control manager.
+// The access lifecycle's system on Windows: version query, Windows directory, files, device files,
+// DeviceIoControl, the service control manager, the named mutex and the driver the program carries.
 #include <windows.h>
 
 #include "hwaccess/instruction_ports.h"
@@ -15,6 +15,27 @@ SystemHandle FromHandle(HANDLE h) {
 
 HANDLE ToHandle(SystemHandle h) { return reinterpret_cast<HANDLE>(h); }
 SC_HANDLE ToScHandle(SystemHandle h) { return reinterpret_cast<SC_HANDLE>(h); }
+
+// A function that older systems lack (looked up, so that the program still loads there), or null.
+template <typename Function>
+Function SystemFunction(const char* module, const char* name) {
+  HMODULE dll = GetModuleHandleA(module);
+  FARPROC f = dll != nullptr ? GetProcAddress(dll, name) : nullptr;
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(f));
+}
+
+// The mutex that every copy of the program takes around driver install and removal: in the global
+// namespace where there is one (Terminal Services), else (NT 4.0, which refuses the prefix) by its plain
+// name. Waited for ten seconds at most; a copy that holds it longer is not waited for.
+HANDLE TakeDriverMutex() {
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, "Global\\VexilorAccessDrivers");
+  if (mutex == nullptr) mutex = CreateMutexA(nullptr, FALSE, "VexilorAccessDrivers");
+  if (mutex == nullptr) return nullptr;
+  DWORD waited = WaitForSingleObject(mutex, 10000);
+  if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return mutex;
+  CloseHandle(mutex);
+  return nullptr;
+}
 
 // Requests on the open PCIDebug device.
 class DeviceIoTransport final : public DriverTransport {
@@ -44,8 +65,19 @@ class Win32System final : public AccessSystem {
     *platformId = version.dwPlatformId;
     return true;
   }
-  uint32_t CurrentDirectory(char* buffer, uint32_t limit) override { return GetCurrentDirectoryA(limit, buffer); }
-  uint32_t WindowsDirectory(char* buffer, uint32_t limit) override { return GetWindowsDirectoryA(buffer, limit); }
+  bool IsWow64() override {
+    typedef BOOL(WINAPI * IsWow64Function)(HANDLE, PBOOL);
+    IsWow64Function isWow64 = SystemFunction<IsWow64Function>("kernel32.dll", "IsWow64Process");
+    BOOL wow64 = FALSE;
+    return isWow64 != nullptr && isWow64(GetCurrentProcess(), &wow64) && wow64;
+  }
+  // On a Terminal Server GetWindowsDirectoryA gives a program that does not declare itself aware of it a
+  // folder of the user's own: the shared one comes from GetSystemWindowsDirectoryA (Windows 2000 on).
+  uint32_t WindowsDirectory(char* buffer, uint32_t limit) override {
+    typedef UINT(WINAPI * DirectoryFunction)(LPSTR, UINT);
+    DirectoryFunction shared = SystemFunction<DirectoryFunction>("kernel32.dll", "GetSystemWindowsDirectoryA");
+    return shared != nullptr ? shared(buffer, limit) : GetWindowsDirectoryA(buffer, limit);
+  }
 
   SystemHandle OpenDevice(const char* path, bool vxd) override {
     HANDLE h = vxd ? CreateFileA(path, 0, 0, nullptr, 0, FILE_FLAG_DELETE_ON_CLOSE, nullptr)
@@ -63,11 +95,52 @@ class Win32System final : public AccessSystem {
   }
   PortIo* Ports() override { return &ports_; }
 
+  bool EmbeddedDriver(const uint8_t** bytes, uint32_t* length) override {
+    HRSRC found = FindResourceA(nullptr, "PCILIBNT", MAKEINTRESOURCEA(10));  // RT_RCDATA
+    HGLOBAL loaded = found != nullptr ? LoadResource(nullptr, found) : nullptr;
+    const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (data == nullptr) return false;
+    *bytes = static_cast<const uint8_t*>(data);
+    *length = SizeofResource(nullptr, found);
+    return true;
+  }
+  SystemHandle CreateNewFile(const char* path, bool* exists) override {
+    HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    *exists = h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS;
+    return FromHandle(h);
+  }
+  bool WriteWhole(SystemHandle file, const uint8_t* bytes, uint32_t length) override {
+    DWORD written = 0;
+    return WriteFile(ToHandle(file), bytes, length, &written, nullptr) && written == length;
+  }
+  bool RemoveFile(const char* path) override { return DeleteFileA(path) != 0; }
+  SystemHandle LockDrivers() override { return reinterpret_cast<SystemHandle>(TakeDriverMutex()); }
+  void UnlockDrivers(SystemHandle lock) override {
+    ReleaseMutex(ToHandle(lock));
+    CloseHandle(ToHandle(lock));
+  }
+
   SystemHandle ScmOpen() override {
     return reinterpret_cast<SystemHandle>(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
   }
   SystemHandle ScmOpenService(SystemHandle manager, const char* name) override {
     return reinterpret_cast<SystemHandle>(OpenServiceA(ToScHandle(manager), name, SERVICE_ALL_ACCESS));
+  }
+  bool ScmImagePath(SystemHandle service, char* path, uint32_t size) override {
+    union {
+      QUERY_SERVICE_CONFIGA config;
+      char bytes[2048];
+    } buffer;
+    // Windows 95's service functions are stubs that may lack this one: looked up.
+    typedef BOOL(WINAPI * QueryFunction)(SC_HANDLE, LPQUERY_SERVICE_CONFIGA, DWORD, LPDWORD);
+    QueryFunction query = SystemFunction<QueryFunction>("advapi32.dll", "QueryServiceConfigA");
+    DWORD needed = 0;
+    if (query == nullptr || !query(ToScHandle(service), &buffer.config, sizeof buffer, &needed)) return false;
+    const char* image = buffer.config.lpBinaryPathName;
+    uint32_t length = image != nullptr ? static_cast<uint32_t>(lstrlenA(image)) : 0;
+    if (image == nullptr || length + 1 > size) return false;
+    CopyMemory(path, image, length + 1);
+    return true;
   }
   SystemHandle ScmCreateService(SystemHandle manager, const char* name, const char* imagePath) override {
     return reinterpret_cast<SystemHandle>(CreateServiceA(ToScHandle(manager), name, name, SERVICE_ALL_ACCESS,
@@ -75,8 +148,9 @@ class Win32System final : public AccessSystem {
                                                          SERVICE_ERROR_NORMAL, imagePath, nullptr, nullptr,
                                                          nullptr, nullptr, nullptr));
   }
-  bool ScmStartService(SystemHandle service) override {
-    return StartServiceA(ToScHandle(service), 0, nullptr) != 0;
+  StartResult ScmStartService(SystemHandle service) override {
+    if (StartServiceA(ToScHandle(service), 0, nullptr)) return kStarted;
+    return GetLastError() == ERROR_SERVICE_ALREADY_RUNNING ? kAlreadyRunning : kNotStarted;
   }
   bool ScmStopService(SystemHandle service) override {
     SERVICE_STATUS status;

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""make-dist.py OUT.zip EXE DRIVER32 DRIVER64 README: packs the Windows release.
+"""make-dist.py OUT.zip EXE DRIVER64 README: packs the Windows release.
 
-The zip holds one folder, vexilor-0.66, with vexilor.exe, pcilibnt.sys, readme.txt (its lines turned into
-CR LF), x64/pcilibnt.sys and SHA256SUMS, always in this order, with one fixed time and fixed attributes, so
+The zip holds one folder, vexilor-0.66, with vexilor.exe (which carries the i386 driver inside itself),
+readme.txt (its lines turned into CR LF), x64/pcilibnt.sys (for users who sign it and place it themselves)
+and SHA256SUMS, always in this order, with one fixed time and fixed attributes, so
 that the same inputs give the same bytes. The zip is written beside OUT and renamed into place: a failed run
 leaves no half-written package."""
 import hashlib
@@ -31,13 +32,12 @@ def entry(name, data, zf):
 
 
 def main():
-    if len(sys.argv) != 6:
-        print("usage: make-dist.py OUT.zip VEXILOR.EXE DRIVER32.SYS DRIVER64.SYS README.TXT", file=sys.stderr)
+    if len(sys.argv) != 5:
+        print("usage: make-dist.py OUT.zip VEXILOR.EXE DRIVER64.SYS README.TXT", file=sys.stderr)
         return 2
-    out, exe, driver32, driver64, readme = sys.argv[1:]
+    out, exe, driver64, readme = sys.argv[1:]
     files = []
-    for name, path in (("vexilor.exe", exe), ("pcilibnt.sys", driver32), ("readme.txt", readme),
-                       ("x64/pcilibnt.sys", driver64)):
+    for name, path in (("vexilor.exe", exe), ("readme.txt", readme), ("x64/pcilibnt.sys", driver64)):
         try:
             with open(path, "rb") as f:
                 data = f.read()

@@ -12,7 +12,8 @@
 #   --out DIR          work directory: DIR/prefix (the Wine prefix, kept between runs), DIR/run (the
 #                      program and the files copied beside it), DIR/shots (screenshots), DIR/*.log
 #   --exe FILE         the vexilor.exe to test; copied to DIR/run
-#   --copy FILE        another file to put next to it; repeatable
+#   --copy FILE        another file to put next to it (a driver there is one the program must not load);
+#                      repeatable
 #   --system-driver FILE  a driver put into the prefix's windows\system32\drivers for this run
 #   --hal FILE         a stand-in hal.dll put where Wine's driver host takes it, with the override that
 #                      makes the driver host alone load it (scripts/wine-system-files.sh); the run fails
@@ -48,7 +49,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 if [ -z "$out" ] || [ -z "$exe" ] || [ $# -lt 1 ]; then
-  echo "usage: wine-run.sh --out DIR --exe VEXILOR.EXE [--copy FILE]... [--report PROGRAM [--report-args ARGS]] -- TEST.EXE [ARGS]..." >&2
+  echo "usage: wine-run.sh --out DIR --exe VEXILOR.EXE [--copy FILE]... [--system-driver FILE]... [--report PROGRAM [--report-args ARGS]] -- TEST.EXE [ARGS]..." >&2
   exit 2
 fi
 test_exe=$1
@@ -185,6 +186,9 @@ REG
   prefix_step "check the settings in user.reg" grep -q '"Decorated"="N"' "$prefix/user.reg"
   echo "$prefix_version" >"$prefix/.vexilor-prefix"
 fi
+
+# The drivers folders hold what this run places and nothing an earlier run in this prefix left there.
+for d in system32 syswow64; do rm -f "$prefix/drive_c/windows/$d/drivers/"{pcilibnt.sys,GIVEIO.SYS}; done
 
 # Files for the Windows folders of the prefix: put in while no wineserver runs, taken out by cleanup.
 if [ -n "$system_driver$hal" ]; then

@@ -49,19 +49,22 @@ class FakeSystem final : public vx::AccessSystem {
   // The machine.
   bool versionFails = false;
   uint32_t platformId = 2;
-  std::string currentDirectory = "C:\\VEXILOR";
+  bool wow64 = false;
   std::string windowsDirectory = "C:\\WINNT";
-  bool administrator = true;                 // may use the service control manager
-  std::set<std::string> driverFiles;         // image paths that exist
-  std::map<std::string, Service> services;  // registered services by name
-  bool vxdPresent = false;                   // Windows 9x: the VxD loads
-  std::set<std::string> brokenDevices;       // devices that do not open even with their service running
+  bool administrator = true;                     // may use the service control manager and write system32
+  std::map<std::string, std::string> files;      // path -> contents; a service starts when its image is here
+  std::map<std::string, Service> services;       // registered services by name
+  bool vxdPresent = false;                       // Windows 9x: the VxD loads
+  std::set<std::string> brokenDevices;           // devices that do not open even with their service running
+  std::string carried = "MZ carried driver";     // the driver the program carries ("" none)
+  bool shortWrite = false;                       // the disk fills up: writes stop half way
+  bool lockTaken = false;                        // another copy holds the mutex too long
 
   std::vector<std::string> calls;
   FakeDriver driver;
   FakePorts ports;
 
-  // Handles still open (devices, manager, services).
+  // Handles still open (devices, files, manager, services, the mutex).
   size_t OpenHandles() const { return handles_.size(); }
 
   bool QueryPlatformId(uint32_t* id) override {
@@ -70,8 +73,14 @@ class FakeSystem final : public vx::AccessSystem {
     *id = platformId;
     return true;
   }
-  uint32_t CurrentDirectory(char* buffer, uint32_t limit) override { return Directory(currentDirectory, buffer, limit); }
-  uint32_t WindowsDirectory(char* buffer, uint32_t limit) override { return Directory(windowsDirectory, buffer, limit); }
+  bool IsWow64() override { return wow64; }
+  uint32_t WindowsDirectory(char* buffer, uint32_t limit) override {
+    const std::string& dir = windowsDirectory;
+    if (dir.empty()) return 0;
+    if (dir.size() + 1 > limit) return static_cast<uint32_t>(dir.size() + 1);
+    memcpy(buffer, dir.c_str(), dir.size() + 1);
+    return static_cast<uint32_t>(dir.size());
+  }
 
   vx::SystemHandle OpenDevice(const char* path, bool vxd) override {
     std::string p = path;
@@ -86,11 +95,47 @@ class FakeSystem final : public vx::AccessSystem {
     return ok ? NewHandle("device " + p) : 0;
   }
   void CloseDevice(vx::SystemHandle h) override {
-    calls.push_back("CloseHandle " + handles_.at(h).substr(7));
+    const std::string& what = handles_.at(h);
+    calls.push_back("CloseHandle " + what.substr(what.find(' ') + 1));
     handles_.erase(h);
   }
   vx::DriverTransport* DeviceTransport(vx::SystemHandle) override { return &driver; }
   vx::PortIo* Ports() override { return &ports; }
+
+  bool EmbeddedDriver(const uint8_t** bytes, uint32_t* length) override {
+    if (carried.empty()) return false;
+    *bytes = reinterpret_cast<const uint8_t*>(carried.data());
+    *length = static_cast<uint32_t>(carried.size());
+    return true;
+  }
+  vx::SystemHandle CreateNewFile(const char* path, bool* exists) override {
+    *exists = files.count(path) > 0;
+    bool ok = !*exists && administrator;
+    calls.push_back(std::string("CreateFile NEW ") + path + (*exists ? " -> exists" : ok ? "" : " -> denied"));
+    if (!ok) return 0;
+    files[path] = "";
+    return NewHandle(std::string("file ") + path);
+  }
+  bool WriteWhole(vx::SystemHandle h, const uint8_t* bytes, uint32_t length) override {
+    std::string path = handles_.at(h).substr(5);
+    uint32_t n = shortWrite ? length / 2 : length;
+    files[path].append(reinterpret_cast<const char*>(bytes), n);
+    calls.push_back("WriteFile " + std::to_string(n) + " of " + std::to_string(length));
+    return n == length;
+  }
+  bool RemoveFile(const char* path) override {
+    bool ok = files.erase(path) > 0;
+    calls.push_back(std::string("DeleteFile ") + path + (ok ? "" : " -> fails"));
+    return ok;
+  }
+  vx::SystemHandle LockDrivers() override {
+    calls.push_back(lockTaken ? "lock -> times out" : "lock");
+    return lockTaken ? 0 : NewHandle("mutex");
+  }
+  void UnlockDrivers(vx::SystemHandle h) override {
+    calls.push_back("unlock");
+    handles_.erase(h);
+  }
 
   vx::SystemHandle ScmOpen() override {
     calls.push_back(administrator ? "OpenSCManager" : "OpenSCManager -> fails");
@@ -101,6 +146,13 @@ class FakeSystem final : public vx::AccessSystem {
     calls.push_back(std::string("OpenService ") + name + (ok ? "" : " -> fails"));
     return ok ? NewHandle(std::string("service ") + name) : 0;
   }
+  bool ScmImagePath(vx::SystemHandle h, char* path, uint32_t size) override {
+    Service* s = ServiceOf(h);
+    bool ok = s != nullptr && s->path.size() < size;
+    if (ok) memcpy(path, s->path.c_str(), s->path.size() + 1);
+    calls.push_back("QueryServiceConfig " + NameOf(h) + (ok ? "" : " -> fails"));
+    return ok;
+  }
   vx::SystemHandle ScmCreateService(vx::SystemHandle, const char* name, const char* path) override {
     bool ok = services.count(name) == 0;
     calls.push_back(std::string("CreateService ") + name + " " + path + (ok ? "" : " -> fails"));
@@ -108,12 +160,14 @@ class FakeSystem final : public vx::AccessSystem {
     services[name].path = path;
     return NewHandle(std::string("service ") + name);
   }
-  bool ScmStartService(vx::SystemHandle h) override {
+  StartResult ScmStartService(vx::SystemHandle h) override {
     Service* s = ServiceOf(h);
-    bool ok = s != nullptr && !s->running && driverFiles.count(s->path);
-    if (ok) s->running = true;
-    calls.push_back("StartService " + NameOf(h) + (ok ? "" : " -> fails"));
-    return ok;
+    // The image as a file: its NT form (the path behind a "\??\" prefix) names the same one.
+    std::string image = s == nullptr ? "" : s->path.compare(0, 4, "\\??\\") == 0 ? s->path.substr(4) : s->path;
+    StartResult r = s == nullptr ? kNotStarted : s->running ? kAlreadyRunning : files.count(image) ? kStarted : kNotStarted;
+    if (r == kStarted) s->running = true;
+    calls.push_back("StartService " + NameOf(h) + (r == kStarted ? "" : r == kAlreadyRunning ? " -> running" : " -> fails"));
+    return r;
   }
   bool ScmStopService(vx::SystemHandle h) override {
     Service* s = ServiceOf(h);
@@ -134,12 +188,6 @@ class FakeSystem final : public vx::AccessSystem {
   }
 
  private:
-  uint32_t Directory(const std::string& dir, char* buffer, uint32_t limit) {
-    if (dir.empty()) return 0;
-    if (dir.size() + 1 > limit) return static_cast<uint32_t>(dir.size() + 1);
-    memcpy(buffer, dir.c_str(), dir.size() + 1);
-    return static_cast<uint32_t>(dir.size());
-  }
   vx::SystemHandle NewHandle(const std::string& what) {
     handles_[++next_] = what;
     return next_;

@@ -1,12 +1,14 @@
-// Under Wine: opens the shipped pcilibnt.sys the way vexilor.exe does (OpenAccessDriver, installing the
-// "PCIDebug" service), sends it requests, and checks every answer against the same recorded machine served
-// in-process. The driver host has the stand-in HAL of that machine (tests/drivers/hal). At exit
-// CloseAccessDriver must leave no service behind.
+// Under Wine: opens the shipped pcilibnt.sys the way vexilor.exe does (OpenAccessDriver: the Windows
+// directory's system32\drivers\pcilibnt.sys, installing the "PCIDebug" service), sends it requests, and
+// checks every answer against the same recorded machine served in-process. The driver host has the stand-in
+// HAL of that machine (tests/drivers/hal). At exit CloseAccessDriver must leave no service of its own behind.
 //
 //   pcidebug-wine-test.exe MACHINE.TXT [--leftover]   pcilibnt.sys in system32\drivers, the stand-in of the
-//                                                     machine; --leftover first registers a stale "PCIDebug"
-//                                                     service
-//   pcidebug-wine-test.exe --no-driver                no driver file: the program runs with no route
+//                                                     machine; --leftover first registers a stopped "PCIDebug"
+//                                                     service for that file, which is started, used and only
+//                                                     stopped
+//   pcidebug-wine-test.exe --no-driver                no driver file (and this client carries none): the
+//                                                     program runs with no route and leaves no service
 //
 // Prints one line per failed check and "N passed, N failed"; exit status 0 when nothing failed.
 #include <windows.h>
@@ -63,10 +65,11 @@ int RunWithDriver(const char* machinePath, bool leftover) {
   vx::HandlerTransport& native = route.transport;
   const vx::RecordedPciMachine& machine = route.recorded;
 
-  if (leftover) {
-    DeleteLeftover("PCIDebug");
-    Check(vxwine::RegisterStaleService("C:\\nowhere\\pcilibnt.sys"), "a stale PCIDebug service could not be registered");
-  }
+  char image[MAX_PATH + 40] = "";
+  GetWindowsDirectoryA(image, MAX_PATH);
+  lstrcatA(image, "\\system32\\drivers\\pcilibnt.sys");
+  DeleteLeftover("PCIDebug");
+  if (leftover) Check(vxwine::RegisterStaleService(image), "a stopped PCIDebug service could not be registered");
 
   vx::AccessState access;
   vx::AccessSystem& system = vx::Win32AccessSystem();
@@ -144,7 +147,13 @@ int RunWithDriver(const char* machinePath, bool leftover) {
   Check(driver.Control(IOCTL_READ_PCI_CONFIG, absent, 8, in, 4) == ERROR_PCI_NO_BUS, "ERROR_PCI_NO_BUS");
 
   vx::CloseAccessDriver(access, system);
-  Check(WaitServiceGone("PCIDebug"), "the PCIDebug service is still registered after CloseAccessDriver");
+  if (leftover) {
+    vxwine::ServiceState after = vxwine::QueryService("PCIDebug");
+    Check(after.registered && after.state != SERVICE_RUNNING, "the service registered before is still there, stopped");
+    DeleteLeftover("PCIDebug");
+  } else {
+    Check(WaitServiceGone("PCIDebug"), "the PCIDebug service is still registered after CloseAccessDriver");
+  }
   return vxwine::Summary();
 }
 
@@ -163,11 +172,9 @@ int RunWithoutDriver() {
   uint8_t image[257] = {0};
   Check(vx::PciConfigReadBlock(access, 0, 0, 0, 0, image, 256) == 0, "a block without a route");
   vx::CloseAccessDriver(access, system);
-  // Neither service ever started, so neither stop succeeded: both stay registered, as on Windows.
-  Check(vxwine::QueryService("PCIDebug").registered, "the PCIDebug service that never started is registered");
-  Check(vxwine::QueryService("giveio").registered, "the giveio service that never started is registered");
-  DeleteLeftover("PCIDebug");
-  DeleteLeftover("giveio");
+  // The services this run created and could not start were removed at once.
+  Check(!vxwine::QueryService("PCIDebug").registered, "no PCIDebug service is left");
+  Check(!vxwine::QueryService("giveio").registered, "no giveio service is left");
   return vxwine::Summary();
 }
 

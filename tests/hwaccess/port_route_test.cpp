@@ -17,8 +17,8 @@ namespace {
 using vxtest::FilledRun;
 using vxtest::FillWholeRun;
 
-// Same report and same page controls, but for the USB field: the M/B page reads its port only while the
-// PCIDebug driver is open, which on this route it is not.
+// Same report and same page controls, but for the USB field: the M/B page reads the controller's release
+// number only while the PCIDebug driver is open, which on this route it is not.
 TEST(PortRoute, IdentifiesEveryRecordedMachineLikeTheDriverRoute) {
   auto names = vxtest::RecordedMachineNames();
   ASSERT_FALSE(names.empty());

@@ -1,7 +1,7 @@
 // Configuration requests that a whole start-up sends, per recorded machine, through the PCIDebug driver and
 // through the configuration ports, with the bus scan and with the plain order (register 0x08 of every
 // location). Start-up: the host bridge image (M/B page), the south bridge scan and image, the USB scan,
-// its base address register and port (the port only with the driver), the two-pass VGA scan and the
+// its interface and release number (only with the driver), the two-pass VGA scan and the
 // adapter's image, and the host bridge image again for the AGP state (VGA page).
 //
 // Usage: hwaccess_request_count DIR   (every *.txt in DIR). Fails when the two orders find different
@@ -52,7 +52,7 @@ std::string Where(bool ok, const vx::PciLocation& l) {
 }
 
 // One start-up's PCI work, through the driver (as on Windows NT) or through the ports (Windows 9x
-// without its driver, where the USB step reads no port). A fresh scan cache, as each start-up has.
+// without its driver, where the USB step reads nothing). A fresh scan cache, as each start-up has.
 StartUp RunStartUp(vx::MachineRoute& route, bool throughPorts, Finder find) {
   vx::AccessState access;
   vxtest::SimulatedPorts ports(&route.bus);
@@ -70,9 +70,9 @@ StartUp RunStartUp(vx::MachineRoute& route, bool throughPorts, Finder find) {
   bool southOk = find(access, 0, 255, true, 0x06, 0x01, &south);
   if (southOk) vx::PciConfigReadBlock(access, south.bus, south.device, 0, 0, image, 256);
   bool usbOk = find(access, 0, 255, false, 0x0C, 0x03, &usb);
-  if (usbOk) {
-    uint32_t bar = vx::PciConfigRead32(access, usb.bus, usb.device, usb.function, 0x10);
-    if (!throughPorts) vx::PortRead32(access, (bar >> 4) & 0x0FFFFF00u);
+  if (usbOk && !throughPorts) {  // the interface, then a UHCI's or EHCI's release number
+    uint32_t progIf = (vx::PciConfigRead32(access, usb.bus, usb.device, usb.function, 0x08) >> 8) & 0xFF;
+    if (progIf == 0x00 || progIf == 0x20) vx::PciConfigRead32(access, usb.bus, usb.device, usb.function, 0x60);
   }
   bool vgaOk = find(access, 1, 1, false, 0x03, 0x00, &vga) || find(access, 0, 255, false, 0x03, 0x00, &vga);
   if (vgaOk) vx::PciConfigReadBlock(access, vga.bus, vga.device, vga.function, 0, image, 256);

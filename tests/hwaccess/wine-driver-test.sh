@@ -29,6 +29,8 @@ mkdir -p "$run"
 cp "$client" "$run/client.exe"
 trap '"$wineserver" -k >/dev/null 2>&1; "$wineserver" -w >/dev/null 2>&1; vx_remove_system_files "$WINEPREFIX"; rm -rf "$run"' EXIT
 
+# No driver that an earlier run left in the prefix is loaded by this one.
+for d in system32 syswow64; do rm -f "$WINEPREFIX/drive_c/windows/$d/drivers/"{pcilibnt.sys,GIVEIO.SYS}; done
 status=0
 if [ "${1:-}" = "--no-driver" ]; then
   (cd "$run" && timeout 240 "$wine" client.exe --no-driver) || status=$?

@@ -3,14 +3,14 @@
 builds (as `make dist` does) and checks it.
 
 - The two packages are the same bytes, and each entry has the fixed time.
-- The entries, in order: vexilor.exe, pcilibnt.sys, readme.txt, x64/pcilibnt.sys, SHA256SUMS, in one folder.
-- readme.txt: ASCII, every line ended by CR LF, and it says what a user must know (the driver's rules,
-  64-bit Windows, Windows 9x, the empty pages without a driver).
+- The entries, in order: vexilor.exe, readme.txt, x64/pcilibnt.sys, SHA256SUMS, in one folder.
+- readme.txt: ASCII, every line ended by CR LF, and it says what a user must know (the driver's rules and
+  where it is taken from, 64-bit Windows, giveio, Windows 9x, the empty pages without a driver).
 - SHA256SUMS matches the entries.
-- vexilor.exe and the i386 pcilibnt.sys are the stripped forms of the builds whose disassembly passes the
-  i486 scan, and both drivers hold no port I/O instruction; their imports stay within the allowlists; the
-  exe's header is the release's; both drivers pass check-driver.py (kernel image, NT 4.0 on i686, no time
-  stamp, checksum, no recorded machine).
+- vexilor.exe is the stripped form of the build whose disassembly passes the i486 scan, and carries the
+  build's stripped i386 pcilibnt.sys, whose disassembly passes it too; neither driver holds a port I/O
+  instruction; the imports stay within the allowlists; the exe's header is the release's; both drivers pass
+  check-driver.py (kernel image, NT 4.0 on i686, no time stamp, checksum, no recorded machine).
 - No other driver is inside (a test driver would name its recorded machine).
 Prints each problem; exit 1 when there is one, 77 (skipped) when a build is missing."""
 import hashlib
@@ -24,10 +24,11 @@ import zipfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 FOLDER = "vexilor-0.66/"
-ENTRIES = ["vexilor.exe", "pcilibnt.sys", "readme.txt", "x64/pcilibnt.sys", "SHA256SUMS"]
+ENTRIES = ["vexilor.exe", "readme.txt", "x64/pcilibnt.sys", "SHA256SUMS"]
 README_MUST_SAY = ["administrator", "only reads", "refuses every request to write", "test-signing mode",
                    "Windows 95, 98 and ME", "Nothing else is needed", "M/B and VGA pages stay empty",
-                   "x64\\pcilibnt.sys"]
+                   "x64\\pcilibnt.sys", "%SystemRoot%\\System32\\drivers", "never from its own folder",
+                   "carries its driver inside itself", "any I/O port"]
 
 problems = []
 
@@ -57,11 +58,11 @@ def main():
     exe = os.path.join(win32, "app", "vexilor.exe")  # with symbols
     driver32 = os.path.join(win32, "drivers", "pcidebug", "pcilibnt.sys")
     driver64 = os.path.join(win64, "drivers", "pcidebug", "pcilibnt.sys")
+    release32 = os.path.join(win32, "drivers", "pcidebug", "release", "pcilibnt.sys")
     inputs = [os.path.join(win32, "app", "release", "vexilor.exe"),
-              os.path.join(win32, "drivers", "pcidebug", "release", "pcilibnt.sys"),
               os.path.join(win64, "drivers", "pcidebug", "release", "pcilibnt.sys"),
               os.path.join(ROOT, "packaging", "readme.txt")]
-    for path in [exe, driver32, driver64] + inputs:
+    for path in [exe, driver32, driver64, release32] + inputs:
         if not os.path.isfile(path):
             print("%s is missing (make win32 and make win64 build it); skipped" % path)
             return 77
@@ -120,8 +121,19 @@ def main():
         problem("SHA256SUMS lists %d files" % len(listed))
 
     # The binaries inside are the stripped forms of the scanned builds.
+    # The i386 driver that the program carries: the build's release file, the stripped form of the scanned
+    # build, inside the program once and whole.
+    with open(release32, "rb") as f:
+        carried = f.read()
+    restripped = os.path.join(work, "restripped-i386.sys")
+    code, output = run(["env", "SOURCE_DATE_EPOCH=0", "i686-w64-mingw32-strip", "-o", restripped, driver32])
+    if code != 0 or open(restripped, "rb").read() != carried:
+        problem("%s is not the stripped form of %s" % (release32, driver32))
+    if data.get("vexilor.exe", b"").count(carried) != 1:
+        problem("vexilor.exe does not carry %s once" % release32)
+    with open(os.path.join(unpacked, "carried-pcilibnt.sys"), "wb") as f:
+        f.write(carried)
     for name, unstripped, strip in (("vexilor.exe", exe, "i686-w64-mingw32-strip"),
-                                    ("pcilibnt.sys", driver32, "i686-w64-mingw32-strip"),
                                     ("x64/pcilibnt.sys", driver64, "x86_64-w64-mingw32-strip")):
         stripped = os.path.join(work, "restripped-" + name.replace("/", "-"))
         code, output = run(["env", "SOURCE_DATE_EPOCH=0", strip, "-o", stripped, unstripped])
@@ -141,16 +153,16 @@ def main():
     check_tool("imports of vexilor.exe", [os.path.join(HERE, "check-imports.sh"), objdump32,
                                           os.path.join(unpacked, "vexilor.exe"),
                                           os.path.join(HERE, "imports-allowlist.txt")])
-    check_tool("imports of pcilibnt.sys", [os.path.join(HERE, "check-imports.sh"), objdump32,
-                                           os.path.join(unpacked, "pcilibnt.sys"),
+    check_tool("imports of the carried pcilibnt.sys", [os.path.join(HERE, "check-imports.sh"), objdump32,
+                                           os.path.join(unpacked, "carried-pcilibnt.sys"),
                                            os.path.join(HERE, "driver-imports-allowlist.txt")])
     check_tool("imports of x64/pcilibnt.sys", [os.path.join(HERE, "check-imports.sh"), objdump64,
                                                os.path.join(unpacked, "x64", "pcilibnt.sys"),
                                                os.path.join(HERE, "driver-imports-allowlist-x86_64.txt")])
     check_tool("header of vexilor.exe", [os.path.join(HERE, "check-pe-header.sh"), objdump32,
                                          os.path.join(unpacked, "vexilor.exe")])
-    check_tool("pcilibnt.sys", [sys.executable, os.path.join(HERE, "check-driver.py"),
-                                os.path.join(unpacked, "pcilibnt.sys"), "i686"])
+    check_tool("the carried pcilibnt.sys", [sys.executable, os.path.join(HERE, "check-driver.py"),
+                                            os.path.join(unpacked, "carried-pcilibnt.sys"), "i686"])
     check_tool("x64/pcilibnt.sys", [sys.executable, os.path.join(HERE, "check-driver.py"),
                                     os.path.join(unpacked, "x64", "pcilibnt.sys"), "x86_64"])
     program = data.get("vexilor.exe", b"")
@@ -159,7 +171,7 @@ def main():
         if program[pe:pe + 4] != b"PE\0\0" or struct.unpack_from("<I", program, pe + 8)[0] != 0:
             problem("vexilor.exe has a time stamp: two builds would differ")
     drivers = [n for n in data if n.lower().endswith(".sys")]
-    if sorted(drivers) != ["pcilibnt.sys", "x64/pcilibnt.sys"]:
+    if sorted(drivers) != ["x64/pcilibnt.sys"]:
         problem("drivers inside: %s" % drivers)
     print("%d problems" % len(problems))
     return 1 if problems else 0
