@@ -9,32 +9,11 @@
 #include "pcidebug/little_endian.h"
 #include "report/page_model.h"
 #include "report/pages.h"
+#include "resources/control_ids.h"
 
 namespace vx {
 
 struct AccessState;
-
-// Controls of dialog 132 that the steps write, enable or read back.
-enum MbControl : int {
-  kMbChipset = 1002,           // chipset text (host bridge, refined by the south bridge)
-  kMbSouthVendor = 1004,       // "%04X"
-  kMbHostName = 1005,          // host bridge chip name
-  kMbSouthDevice = 1006,       // "%04X"
-  kMbSouthName = 1007,         // south bridge name
-  kMbSouthRevision = 1008,     // "%02X"
-  kMbStepping = 1016,          // "%2X"
-  kMbL2Field = 1028,           // second-level cache line
-  kMbSuperBypass = 1065,       // AMD-751 only, created disabled
-  kMbSuperBypassLabel = 1067,  // "SuperBypass", created disabled
-  kMbHostRevision = 1074,      // "%02X"
-  kMbHostVendor = 1075,        // "%04X"
-  kMbHostDevice = 1076,        // "%04X"
-  kMbBank0 = 1077,             // banks 0 to 3: 1077 to 1080
-  kMbL2Label = 1081,           // "L2Cache" label, created disabled; "L3Cache" on a K6-III
-  kMbApmAcpi = 1082,           // never written
-  kMbUsb = 1083,               // USB text
-  kMbMemoryTotal = 1084,       // DRAM type and total
-};
 
 // A configuration image as the steps read it: 256 register bytes and one zero byte behind them.
 constexpr int kConfigImageBytes = 256;
