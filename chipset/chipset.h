@@ -1,7 +1,7 @@
 // Chipset identification: the host bridge at 0:0.0 and its per-vendor device tables, the memory bank and
 // second-level cache decoders that read its configuration image, the PCI-to-ISA bridge, the chipset name
 // refinement and the USB field. Everything here reads configuration space only and writes the M/B page
-// model (dialog 132) by control id.
+// model (IDD_MB_PAGE) by control id.
 #pragma once
 
 #include <stdint.h>
@@ -52,7 +52,7 @@ enum DramType : int {
 // Row sizes in eighths of a megabyte: entries 2k and 2k+1 are the two sides of bank k.
 constexpr int kRowCount = 8;
 
-// Bank fields 1077-1080 and the total line 1084.
+// Bank fields IDC_MB_BANK0-IDC_MB_BANK3 and the total line IDC_MB_MEMORY_TOTAL.
 void ShowMemoryBanks(PageModel& page, int type, const uint16_t* rows, int latency);
 
 // The register arguments of a memory decoder, by name. Each decoder reads the ones its comment names; a
@@ -138,7 +138,7 @@ struct CacheDecoderCall {
 
 // ---- Host bridge ------------------------------------------------------------------------------------
 
-// The stepping that a host bridge row shows in control 1016.
+// The stepping that a host bridge row shows in IDC_MB_STEPPING.
 enum SteppingRule : uint8_t {
   kNoStepping,
   kSteppingFixed,         // value

@@ -1,4 +1,4 @@
-// The M/B page (dialog 132): host bridge, south bridge, chipset name refinement and USB field, then the
+// The M/B page (IDD_MB_PAGE): host bridge, south bridge, chipset name refinement and USB field, then the
 // Chipset section read back from the page's controls.
 #include "chipset/chipset.h"
 #include "report/page_writer.h"

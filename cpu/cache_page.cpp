@@ -1,4 +1,4 @@
-// The Cache page (dialog 135): the decoded cache and TLB entries laid out in a first-level and a
+// The Cache page (IDD_CACHE_PAGE): the decoded cache and TLB entries laid out in a first-level and a
 // second-level grid, and each shown item's description line in the report.
 #include "cpu/cpu_record.h"
 #include "report/pages.h"

@@ -1,4 +1,4 @@
-// The CPU page (dialog 200): name, CPUID signature fields, platform, brand string, cache sizes, the
+// The CPU page (IDD_CPU_PAGE): name, CPUID signature fields, platform, brand string, cache sizes, the
 // measured clock and the multimedia extensions, one report line each.
 #include "cpu/clock.h"
 #include "cpu/cpu_record.h"

@@ -1,4 +1,4 @@
-// The F.Flag page (dialog 201): 26 feature flags as "Support"/"No Support" and the 96-bit processor
+// The F.Flag page (IDD_FEATURE_FLAG_PAGE): 26 feature flags as "Support"/"No Support" and the 96-bit processor
 // number when the processor reports one.
 #include "cpu/cpu_record.h"
 #include "report/page_writer.h"

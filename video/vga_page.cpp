@@ -1,5 +1,5 @@
-// The VGA page (dialog 203): the display adapter's IDs and name, then the host bridge's AGP state. The
-// "Override AGP 4x" row (control 1016) stays as its template made it: greyed and empty.
+// The VGA page (IDD_VGA_PAGE): the display adapter's IDs and name, then the host bridge's AGP state. The
+// "Override AGP 4x" row (IDC_VGA_OVERRIDE_4X) stays as its template made it: greyed and empty.
 #include "report/page_writer.h"
 #include "report/pages.h"
 #include "resources/control_ids.h"
