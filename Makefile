@@ -40,13 +40,15 @@ win64:
 	@cmake -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel -DVX_WERROR=ON >/dev/null
 	@cmake --build $(BUILD)/win64 -j $(JOBS)
 
-# The Windows release package: dist/vexilor-0.66-win32.zip (the i686 program, which carries the i386 driver,
-# the x64 driver for users who sign it, read-me, checksums).
+# The Windows release package: dist/vexilor-VERSION-win32.zip (the i686 program, which carries the i386
+# driver, the x64 driver for users who sign it, read-me, checksums). VERSION is project(VERSION) in
+# CMakeLists.txt, which the build writes to version.txt.
 dist: setup
 	@$(MAKE) win32
 	@$(MAKE) win64
-	@python3 scripts/make-dist.py dist/vexilor-0.66-win32.zip $(BUILD)/win32/app/release/vexilor.exe \
-	  $(BUILD)/win64/drivers/pcidebug/release/pcilibnt.sys packaging/readme.txt
+	@version=$$(cat $(BUILD)/win32/version.txt) && \
+	python3 scripts/make-dist.py "$$version" dist/vexilor-$$version-win32.zip $(BUILD)/win32/app/release/vexilor.exe \
+	  $(BUILD)/win64/drivers/pcidebug/release/pcilibnt.sys packaging/readme.txt.in
 
 # vexilor-report and its manual page under PREFIX (an optimised build without the sanitizers; DESTDIR is
 # honoured).

@@ -99,7 +99,7 @@ HWND CreatePageTabs(HWND mainWindow) {
   RECT client = {};
   GetClientRect(mainWindow, &client);
   HWND tab = CreateWindowExA(0, WC_TABCONTROLA, "", kTabStyle, client.left, client.top, client.right - client.left,
-                             client.bottom - client.top, mainWindow, reinterpret_cast<HMENU>(kTabControlId),
+                             client.bottom - client.top, mainWindow, reinterpret_cast<HMENU>(IDC_PAGE_TABS),
                              g_shell.instance, nullptr);
   for (int i = 0; i < kPageCount; ++i) {
     TCITEMA item = {};

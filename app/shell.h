@@ -6,27 +6,9 @@
 #include <windows.h>
 
 #include "report/pages.h"
+#include "resources/control_ids.h"
 
 namespace vx {
-
-// Menu commands.
-enum : int {
-  IDM_ABOUT = 104,
-  IDM_EXIT = 105,
-  IDM_COPY_REPORT = 32771,
-};
-
-// Resources.
-enum : int {
-  IDS_APP_TITLE = 103,
-  IDS_WINDOW_CLASS = 109,
-  IDR_MAIN_MENU = 109,
-  IDI_VEXILOR = 107,
-  IDD_ABOUT = 103,
-  IDC_PLATFORM_LINE = 1009,
-  IDC_VERSION_LINE = 1010,
-  kTabControlId = 1,
-};
 
 constexpr size_t kResourceStringCapacity = 257;
 

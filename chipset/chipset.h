@@ -1,7 +1,7 @@
 // Chipset identification: the host bridge at 0:0.0 and its per-vendor device tables, the memory bank and
 // second-level cache decoders that read its configuration image, the PCI-to-ISA bridge, the chipset name
 // refinement and the USB field. Everything here reads configuration space only and writes the M/B page
-// model (dialog 132) by control id.
+// model (IDD_MB_PAGE) by control id.
 #pragma once
 
 #include <stdint.h>
@@ -9,32 +9,11 @@
 #include "pcidebug/little_endian.h"
 #include "report/page_model.h"
 #include "report/pages.h"
+#include "resources/control_ids.h"
 
 namespace vx {
 
 struct AccessState;
-
-// Controls of dialog 132 that the steps write, enable or read back.
-enum MbControl : int {
-  kMbChipset = 1002,           // chipset text (host bridge, refined by the south bridge)
-  kMbSouthVendor = 1004,       // "%04X"
-  kMbHostName = 1005,          // host bridge chip name
-  kMbSouthDevice = 1006,       // "%04X"
-  kMbSouthName = 1007,         // south bridge name
-  kMbSouthRevision = 1008,     // "%02X"
-  kMbStepping = 1016,          // "%2X"
-  kMbL2Field = 1028,           // second-level cache line
-  kMbSuperBypass = 1065,       // AMD-751 only, created disabled
-  kMbSuperBypassLabel = 1067,  // "SuperBypass", created disabled
-  kMbHostRevision = 1074,      // "%02X"
-  kMbHostVendor = 1075,        // "%04X"
-  kMbHostDevice = 1076,        // "%04X"
-  kMbBank0 = 1077,             // banks 0 to 3: 1077 to 1080
-  kMbL2Label = 1081,           // "L2Cache" label, created disabled; "L3Cache" on a K6-III
-  kMbApmAcpi = 1082,           // never written
-  kMbUsb = 1083,               // USB text
-  kMbMemoryTotal = 1084,       // DRAM type and total
-};
 
 // A configuration image as the steps read it: 256 register bytes and one zero byte behind them.
 constexpr int kConfigImageBytes = 256;
@@ -73,7 +52,7 @@ enum DramType : int {
 // Row sizes in eighths of a megabyte: entries 2k and 2k+1 are the two sides of bank k.
 constexpr int kRowCount = 8;
 
-// Bank fields 1077-1080 and the total line 1084.
+// Bank fields IDC_MB_BANK0-IDC_MB_BANK3 and the total line IDC_MB_MEMORY_TOTAL.
 void ShowMemoryBanks(PageModel& page, int type, const uint16_t* rows, int latency);
 
 // The register arguments of a memory decoder, by name. Each decoder reads the ones its comment names; a
@@ -159,7 +138,7 @@ struct CacheDecoderCall {
 
 // ---- Host bridge ------------------------------------------------------------------------------------
 
-// The stepping that a host bridge row shows in control 1016.
+// The stepping that a host bridge row shows in IDC_MB_STEPPING.
 enum SteppingRule : uint8_t {
   kNoStepping,
   kSteppingFixed,         // value

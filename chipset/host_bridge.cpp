@@ -188,9 +188,9 @@ int NameHostFromTable(const HostTable& table, ProgramState& state, PageModel& pa
   if (row->cache.decode != nullptr) row->cache.decode(page, image, row->cache.reg);
   if (row->extra == kExtraViaAperture) state.graphicsApertureSizeMB = ViaApertureSizeMB(ImageByte(image, 0x84));
   if (row->extra == kExtraSuperBypass) {
-    page.Enable(kMbSuperBypass);
-    page.Enable(kMbSuperBypassLabel);
-    page.SetText(kMbSuperBypass, ImageDword(image, 0x60) & 0x200 ? "Enable" : "Disable");
+    page.Enable(IDC_MB_SUPER_BYPASS);
+    page.Enable(IDC_MB_SUPER_BYPASS_LABEL);
+    page.SetText(IDC_MB_SUPER_BYPASS, ImageDword(image, 0x60) & 0x200 ? "Enable" : "Disable");
   }
   return 1;
 }
@@ -273,7 +273,7 @@ uint32_t IntelApertureSizeMB(uint8_t reg) { return HalvingApertureSizeMB(reg, 5)
 uint32_t ViaApertureSizeMB(uint8_t reg) { return HalvingApertureSizeMB(reg, 7); }
 uint32_t ShiftApertureSizeMB(uint32_t unit, uint8_t field) { return unit << (field & 7); }
 
-void ShowStepping(PageModel& page, uint32_t value) { page.SetTextFormat(kMbStepping, "%2X", value); }
+void ShowStepping(PageModel& page, uint32_t value) { page.SetTextFormat(IDC_MB_STEPPING, "%2X", value); }
 
 int NameIntelHost(ProgramState& state, PageModel& page, const uint8_t* image, char* chipsetWord, char* hostWord) {
   return NameHostFromTable(kIntelHostTable, state, page, image, chipsetWord, hostWord);
@@ -308,9 +308,9 @@ int IdentifyHostBridge(PageContext& context, PageModel& page) {
 
   state.hostBridgeId = ImageDword(config, 0x00);
   uint16_t vendor = ImageWord(config, 0x00);
-  page.SetTextFormat(kMbHostVendor, "%04X", vendor);
-  page.SetTextFormat(kMbHostDevice, "%04X", ImageWord(config, 0x02));
-  page.SetTextFormat(kMbHostRevision, "%02X", ImageByte(config, 0x08));
+  page.SetTextFormat(IDC_MB_HOST_VENDOR, "%04X", vendor);
+  page.SetTextFormat(IDC_MB_HOST_DEVICE, "%04X", ImageWord(config, 0x02));
+  page.SetTextFormat(IDC_MB_HOST_REVISION, "%02X", ImageByte(config, 0x08));
 
   const HostVendor* known = nullptr;
   for (const HostVendor& v : kHostVendors)
@@ -331,8 +331,8 @@ int IdentifyHostBridge(PageContext& context, PageModel& page) {
       hostName.Append(hostWord.c_str());
     }
   }
-  page.SetText(kMbChipset, chipsetText.c_str());
-  page.SetText(kMbHostName, hostName.c_str());
+  page.SetText(IDC_MB_CHIPSET, chipsetText.c_str());
+  page.SetText(IDC_MB_HOST_NAME, hostName.c_str());
 
   if (context.cpuid != nullptr) {
     CpuRecord record;
@@ -340,7 +340,7 @@ int IdentifyHostBridge(PageContext& context, PageModel& page) {
     char name[sizeof record.name + 1];
     memcpy(name, record.name, sizeof record.name);
     name[sizeof record.name] = 0;
-    if (IsK6III(name)) page.SetText(kMbL2Label, "L3Cache");
+    if (IsK6III(name)) page.SetText(IDC_MB_L2_LABEL, "L3Cache");
   }
   return 1;
 }

@@ -11,8 +11,8 @@ const char* const kSizeTableB[4] = {"256KB", "512KB", "1MB", "2MB"};
 
 // Every decoder enables the label first, then sets the field to its line (formatted in 80 bytes).
 void ShowL2Line(PageModel& page, const Text<80>& line) {
-  page.Enable(kMbL2Label);
-  page.SetText(kMbL2Field, line.c_str());
+  page.Enable(IDC_MB_L2_LABEL);
+  page.SetText(IDC_MB_L2_FIELD, line.c_str());
 }
 
 }  // namespace

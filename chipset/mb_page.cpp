@@ -1,4 +1,4 @@
-// The M/B page (dialog 132): host bridge, south bridge, chipset name refinement and USB field, then the
+// The M/B page (IDD_MB_PAGE): host bridge, south bridge, chipset name refinement and USB field, then the
 // Chipset section read back from the page's controls.
 #include "chipset/chipset.h"
 #include "report/page_writer.h"
@@ -27,35 +27,35 @@ void WriteChipsetSection(PageContext& context, const PageModel& page) {
 
   BeginSection(*context.report, kChipsetSection);
   w.Line("\r\n");
-  field("Chipset", kMbChipset);
+  field("Chipset", IDC_MB_CHIPSET);
   w.Line("\r\n");
   w.Line("HOST-PCI Bridge\r\n");
-  field(" Host Name", kMbHostName);
-  field(" Vender ID", kMbHostVendor);
-  field(" Device ID", kMbHostDevice);
-  field(" Revision", kMbHostRevision);
-  field(" Stepping", kMbStepping);
+  field(" Host Name", IDC_MB_HOST_NAME);
+  field(" Vender ID", IDC_MB_HOST_VENDOR);  // the product's spelling (report/report.h), here and below
+  field(" Device ID", IDC_MB_HOST_DEVICE);
+  field(" Revision", IDC_MB_HOST_REVISION);
+  field(" Stepping", IDC_MB_STEPPING);
   // The cache line carries the label's caption ("L2Cache", or "L3Cache" on a K6-III) padded to 11.
   Text<128> label;
-  label.Format(" %-11s ", ReadBack(page, kMbL2Label).c_str());
-  field(label.c_str(), kMbL2Field);
-  field(" TotalMemory", kMbMemoryTotal);
-  field("   Bank0", kMbBank0);
-  field("   Bank1", kMbBank0 + 1);
-  field("   Bank2", kMbBank0 + 2);
-  field("   Bank3", kMbBank0 + 3);
+  label.Format(" %-11s ", ReadBack(page, IDC_MB_L2_LABEL).c_str());
+  field(label.c_str(), IDC_MB_L2_FIELD);
+  field(" TotalMemory", IDC_MB_MEMORY_TOTAL);
+  field("   Bank0", IDC_MB_BANK0);
+  field("   Bank1", IDC_MB_BANK0 + 1);
+  field("   Bank2", IDC_MB_BANK0 + 2);
+  field("   Bank3", IDC_MB_BANK0 + 3);
   w.Line("\r\n");
   w.Line("LPC(PCI-ISA) Bridge\r\n");
-  field(" South Name", kMbSouthName);
-  field(" Vender ID", kMbSouthVendor);
-  field(" Device ID", kMbSouthDevice);
-  field(" Revision", kMbSouthRevision);
+  field(" South Name", IDC_MB_SOUTH_NAME);
+  field(" Vender ID", IDC_MB_SOUTH_VENDOR);
+  field(" Device ID", IDC_MB_SOUTH_DEVICE);
+  field(" Revision", IDC_MB_SOUTH_REVISION);
   w.Line("\r\n");
 }
 
 void FillMbPage(PageContext& context, PageModel& page) {
   // The template caption that the section reads back.
-  page.SetText(kMbL2Label, "L2Cache");
+  page.SetText(IDC_MB_L2_LABEL, "L2Cache");
   IdentifyHostBridge(context, page);
   IdentifySouthBridge(context, page);
   RefineChipsetName(context, page);

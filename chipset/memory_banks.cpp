@@ -44,22 +44,22 @@ void ShowMemoryBanks(PageModel& page, int type, const uint16_t* rows, int latenc
   for (int k = 0; k < 4; ++k) {
     uint32_t first = rows[2 * k], second = rows[2 * k + 1];
     if (first + second != 0)
-      page.SetTextFormat(kMbBank0 + k, "%dMB + %dMB", static_cast<int>(first / 8), static_cast<int>(second / 8));
+      page.SetTextFormat(IDC_MB_BANK0 + k, "%dMB + %dMB", static_cast<int>(first / 8), static_cast<int>(second / 8));
   }
   for (int i = 0; i < kRowCount; ++i) total += rows[i];
   int megabytes = static_cast<int>(total / 8);
 
   if (type < 0 || type > kDramDdrSdram) {
-    page.SetTextFormat(kMbMemoryTotal, "%dMB", megabytes);
+    page.SetTextFormat(IDC_MB_MEMORY_TOTAL, "%dMB", megabytes);
     return;
   }
   const char* word = kDramTypeWords[type];
   if ((type == kDramSdram || type == kDramVcSdram) && latency != 0)
-    page.SetTextFormat(kMbMemoryTotal, "%s %dMB (CL=%d)", word, megabytes, latency);
+    page.SetTextFormat(IDC_MB_MEMORY_TOTAL, "%s %dMB (CL=%d)", word, megabytes, latency);
   else if (type == kDramDrdram)
-    page.SetTextFormat(kMbMemoryTotal, "%s %dMB (RCD=%d)", word, megabytes, latency);
+    page.SetTextFormat(IDC_MB_MEMORY_TOTAL, "%s %dMB (RCD=%d)", word, megabytes, latency);
   else
-    page.SetTextFormat(kMbMemoryTotal, "%s %dMB", word, megabytes);
+    page.SetTextFormat(IDC_MB_MEMORY_TOTAL, "%s %dMB", word, megabytes);
 }
 
 // 430FX, 430MX, 430HX: cumulative boundaries in 4 MB steps from 0x60 on; register 0x68 marks EDO rows.

@@ -100,9 +100,9 @@ int IdentifySouthBridge(PageContext& context, PageModel& page) {
 
   state.southBridgeId = ImageDword(config, 0x00);
   uint16_t vendor = ImageWord(config, 0x00), device = ImageWord(config, 0x02);
-  page.SetTextFormat(kMbSouthVendor, "%04X", vendor);
-  page.SetTextFormat(kMbSouthDevice, "%04X", device);
-  page.SetTextFormat(kMbSouthRevision, "%02X", ImageByte(config, 0x08));
+  page.SetTextFormat(IDC_MB_SOUTH_VENDOR, "%04X", vendor);
+  page.SetTextFormat(IDC_MB_SOUTH_DEVICE, "%04X", device);
+  page.SetTextFormat(IDC_MB_SOUTH_REVISION, "%02X", ImageByte(config, 0x08));
 
   Text<kControlTextCapacity> word, name;
   const char* prefix = nullptr;
@@ -122,7 +122,7 @@ int IdentifySouthBridge(PageContext& context, PageModel& page) {
   } else {
     name.Set("No Support");
   }
-  page.SetText(kMbSouthName, name.c_str());
+  page.SetText(IDC_MB_SOUTH_NAME, name.c_str());
   return 1;
 }
 
@@ -135,7 +135,7 @@ int RefineChipsetName(PageContext& context, PageModel& page) {
                      ? state.viaSouthRevision >= row.revLow && state.viaSouthRevision <= row.revHigh
                      : state.southBridgeId == row.south;
     if (match) {
-      page.SetText(kMbChipset, row.text);
+      page.SetText(IDC_MB_CHIPSET, row.text);
       break;
     }
   }
@@ -156,7 +156,7 @@ int ShowUsbField(PageContext& context, PageModel& page) {
     if (progIf == 0x00 || progIf == 0x20) {
       uint32_t release = PciConfigRead32(access, at.bus, at.device, at.function, 0x60);
       if (release != 0xFFFFFFFFu)
-        page.SetTextFormat(kMbUsb, "%d.%d", static_cast<int>((release >> 4) & 0xF), static_cast<int>(release & 0xF));
+        page.SetTextFormat(IDC_MB_USB, "%d.%d", static_cast<int>((release >> 4) & 0xF), static_cast<int>(release & 0xF));
     }
   }
   return 1;

@@ -1,7 +1,8 @@
-// The Cache page (dialog 135): the decoded cache and TLB entries laid out in a first-level and a
+// The Cache page (IDD_CACHE_PAGE): the decoded cache and TLB entries laid out in a first-level and a
 // second-level grid, and each shown item's description line in the report.
 #include "cpu/cpu_record.h"
 #include "report/pages.h"
+#include "resources/control_ids.h"
 
 namespace vx {
 
@@ -20,11 +21,22 @@ struct CacheBlock {
 };
 
 constexpr CacheBlock kBlocks[3] = {
-    {6, 6, 8, 1153, 1151, 1152, "L1 Instruction TLB :\r\n", 2, 1, 1101, 1111, 1121, "L1 Instruction Cache :\r\n"},
-    {10, 10, 12, 1163, 1161, 1162, "L1 Data TLB :\r\n", 4, 3, 1101, 1131, 1141, "L1 Data Cache :\r\n"},
-    {16, 255, 0, 1253, 1251, 1252, "L2 Unified / Instruction TLB :\r\n", 0x102, 0x101, 1201, 1211, 1221,
-     "L2 Unified / Instruction Cache :\r\n"},
+    {6, 6, 8, IDC_L1_ICACHE_SIZE, IDC_L1_ICACHE_ASSOC, IDC_L1_ICACHE_LINE, "L1 Instruction TLB :\r\n", 2, 1,
+     IDC_L1_TLB_PAGE_SIZE_1, IDC_L1_ITLB_ASSOC_1, IDC_L1_ITLB_ENTRIES_1, "L1 Instruction Cache :\r\n"},
+    {10, 10, 12, IDC_L1_DCACHE_SIZE, IDC_L1_DCACHE_ASSOC, IDC_L1_DCACHE_LINE, "L1 Data TLB :\r\n", 4, 3,
+     IDC_L1_TLB_PAGE_SIZE_1, IDC_L1_DTLB_ASSOC_1, IDC_L1_DTLB_ENTRIES_1, "L1 Data Cache :\r\n"},
+    {16, 255, 0, IDC_L2_CACHE_SIZE, IDC_L2_CACHE_ASSOC, IDC_L2_CACHE_LINE, "L2 Unified / Instruction TLB :\r\n", 0x102,
+     0x101, IDC_L2_TLB_PAGE_SIZE_1, IDC_L2_UTLB_ASSOC_1, IDC_L2_UTLB_ENTRIES_1, "L2 Unified / Instruction Cache :\r\n"},
 };
+// A TLB's second row is each control of its first plus one.
+static_assert(IDC_L1_TLB_PAGE_SIZE_2 == IDC_L1_TLB_PAGE_SIZE_1 + 1, "L1 page sizes");
+static_assert(IDC_L1_ITLB_ASSOC_2 == IDC_L1_ITLB_ASSOC_1 + 1, "L1 instruction TLB");
+static_assert(IDC_L1_ITLB_ENTRIES_2 == IDC_L1_ITLB_ENTRIES_1 + 1, "L1 instruction TLB");
+static_assert(IDC_L1_DTLB_ASSOC_2 == IDC_L1_DTLB_ASSOC_1 + 1, "L1 data TLB");
+static_assert(IDC_L1_DTLB_ENTRIES_2 == IDC_L1_DTLB_ENTRIES_1 + 1, "L1 data TLB");
+static_assert(IDC_L2_TLB_PAGE_SIZE_2 == IDC_L2_TLB_PAGE_SIZE_1 + 1, "L2 page sizes");
+static_assert(IDC_L2_UTLB_ASSOC_2 == IDC_L2_UTLB_ASSOC_1 + 1, "L2 TLB");
+static_assert(IDC_L2_UTLB_ENTRIES_2 == IDC_L2_UTLB_ENTRIES_1 + 1, "L2 TLB");
 
 bool IsBlockCache(const CacheBlock& block, uint32_t kind) {
   return (kind >= block.firstCacheKind && kind <= block.lastCacheKind) ||

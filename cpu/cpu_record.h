@@ -3,6 +3,8 @@
 
 #include <stdint.h>
 
+#include "cpu/feature_flags.h"
+
 namespace vx {
 
 class CpuidSource;
@@ -31,19 +33,8 @@ struct CpuRecord {
   uint32_t typeNibble;   // bits 12-15
   uint32_t brandId;      // leaf 1 EBX bits 0-3 (the low nibble of the brand index only)
   int32_t hasCpuid;
-  // Leaf 1 EDX bits 0-9.
-  int32_t fpu, vme, de, pse, tsc, msr, pae, mce, cx8, apic;
-  // Leaf 1 EDX bits 11-18 (bit 10 sets nothing).
-  int32_t sep, mtrr, pge, mca, cmov, pat, pse36, pn;
-  int32_t fxsr;         // EDX bit 24
-  uint32_t serial[3];   // processor number: leaf 1 EAX, leaf 3 EDX, leaf 3 ECX
-  int32_t mmx;          // EDX bit 23
-  int32_t xmm;          // EDX bit 25
-  int32_t k86Msr;       // 0x80000001 EDX bit 5
-  int32_t k86Mtrr;      // signature low 12 bits in 0x588-0x5FF, whatever the vendor
-  int32_t mmxExt;       // 0x80000001 EDX bit 22
-  int32_t amd3DNow;     // 0x80000001 EDX bit 31
-  int32_t amd3DNowExt;  // 0x80000001 EDX bit 30
+  int32_t flags[kFeatureFlagCount];  // 1 or 0 by FeatureFlag: kFeatureFlags says where each comes from
+  uint32_t serial[3];                // processor number: leaf 1 EAX, leaf 3 EDX, leaf 3 ECX
   CacheEntry cacheEntries[kCacheEntryCount];
   uint32_t l1DataKb;
   uint32_t l1InstKb;

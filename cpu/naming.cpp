@@ -38,7 +38,8 @@ constexpr IntelShortRow kIntel486AndPentium[] = {
     {0x58, "MMX Pentium", "", "Mobile Module"},
 };
 
-// The first P6 models, by family * 16 + model; the suffix is always appended.
+// The first P6 models, by family * 16 + model; the suffix is always appended. "Cerelon" and "Convington"
+// here and below are the product's spellings (report/report.h).
 constexpr IntelShortRow kIntelEarlyP6[] = {
     {0x61, "Pentium Pro", "", "Socket 8"},
     {0x62, "Cerelon", "", "Slot1"},

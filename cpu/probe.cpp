@@ -12,7 +12,11 @@ void StoreRegister(char* dst, uint32_t value) {
   for (int i = 0; i < 4; ++i) dst[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
-int32_t Bit(uint32_t value, int bit) { return static_cast<int32_t>((value >> bit) & 1u); }
+// Every flag of the given source from its bit of the register (a signature rule's answer is bit 0).
+void SetFlags(CpuRecord& record, FlagSource source, uint32_t value) {
+  for (int i = 0; i < kFeatureFlagCount; ++i)
+    if (kFeatureFlags[i].source == source) record.flags[i] = static_cast<int32_t>((value >> kFeatureFlags[i].bit) & 1u);
+}
 
 }  // namespace
 
@@ -37,16 +41,7 @@ void ProbeCpu(CpuRecord& record, CpuidSource& cpuid) {
       record.typeId = (signature >> 12) & 3;
       record.typeNibble = (signature >> 12) & 0xF;
       record.brandId = r.ebx & 0xF;
-      uint32_t edx = r.edx;
-      int32_t* const low[10] = {&record.fpu, &record.vme, &record.de,  &record.pse, &record.tsc,
-                                &record.msr, &record.pae, &record.mce, &record.cx8, &record.apic};
-      for (int i = 0; i < 10; ++i) *low[i] = Bit(edx, i);
-      int32_t* const mid[8] = {&record.sep, &record.mtrr, &record.pge,   &record.mca,
-                               &record.cmov, &record.pat, &record.pse36, &record.pn};
-      for (int i = 0; i < 8; ++i) *mid[i] = Bit(edx, 11 + i);
-      record.mmx = Bit(edx, 23);
-      record.fxsr = Bit(edx, 24);
-      record.xmm = Bit(edx, 25);
+      SetFlags(record, kStandardEdx, r.edx);
 
       // The processor number: the signature again, then leaf 3, which is issued whatever the highest
       // standard leaf and the PN flag say.
@@ -57,13 +52,9 @@ void ProbeCpu(CpuRecord& record, CpuidSource& cpuid) {
 
       uint32_t highestExtended = cpuid.Query(0x80000000u).eax;
       if (highestExtended >= 0x80000001u) {
-        edx = cpuid.Query(0x80000001u).edx;
-        record.k86Msr = Bit(edx, 5);
-        record.mmxExt = Bit(edx, 22);
-        record.amd3DNowExt = Bit(edx, 30);
-        record.amd3DNow = Bit(edx, 31);
+        SetFlags(record, kExtendedEdx, cpuid.Query(0x80000001u).edx);
         uint32_t low12 = signature & 0xFFF;
-        record.k86Mtrr = low12 >= 0x588 && low12 < 0x600 ? 1 : 0;
+        SetFlags(record, kSignature, low12 >= 0x588 && low12 < 0x600 ? 1 : 0);
         if (highestExtended >= 0x80000004u) {
           for (uint32_t i = 0; i < 3; ++i) {
             r = cpuid.Query(0x80000002u + i);

@@ -1,10 +1,13 @@
 #include "report/pages.h"
 
+#include "resources/control_ids.h"
+
 namespace vx {
 
 const PageDef kPages[kPageCount] = {
-    {"CPU", 200, FillCpuPage},     {"F.Flag", 201, FillFeatureFlagPage}, {"Cache", 135, FillCachePage},
-    {"M/B", 132, FillMbPage},      {"VGA", 203, FillVgaPage},
+    {"CPU", IDD_CPU_PAGE, FillCpuPage},       {"F.Flag", IDD_FEATURE_FLAG_PAGE, FillFeatureFlagPage},
+    {"Cache", IDD_CACHE_PAGE, FillCachePage}, {"M/B", IDD_MB_PAGE, FillMbPage},
+    {"VGA", IDD_VGA_PAGE, FillVgaPage},
 };
 
 void FillAllPages(PageContext& context, PageModel* models) {

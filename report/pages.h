@@ -40,7 +40,7 @@ struct PageDef {
 };
 
 enum { kPageCount = 5 };
-// In tab order, which is also the creation order: CPU 200, F.Flag 201, Cache 135, M/B 132, VGA 203. The
+// In tab order, which is also the creation order: CPU, F.Flag, Cache, M/B, VGA. The
 // VGA page reads the aperture size that the M/B page stores, so the order is load-bearing.
 extern const PageDef kPages[kPageCount];
 

@@ -1,8 +1,10 @@
 #include "report/report.h"
 
+#include "vexilor_version.h"
+
 namespace vx {
 
-const char kReportBanner[] = "[Vexilor Ver.0.66]\r\n\r\n";
+const char kReportBanner[] = "[Vexilor Ver." VX_VERSION "]\r\n\r\n";
 
 const char* const kSectionHeaders[kSectionCount] = {
     "===== C P U  I n f o =============================\r\n",

@@ -5,7 +5,7 @@
 #include "pcidebug/little_endian.h"
 #include "report/page_writer.h"
 #include "report/pages.h"
-#include "video/vga_controls.h"
+#include "resources/control_ids.h"
 
 namespace vx {
 
@@ -91,29 +91,29 @@ int DecodeAgpState(PageContext& context, PageModel& page) {
 
   AgpState agp = {};
   if (!DecodeAgpCapability(image, &agp)) {
-    w.Field(kVgaAgpOperation, "AGP Operation", "No Support");
+    w.Field(IDC_VGA_AGP_OPERATION, "AGP Operation", "No Support");
     w.Line("\r\n");
     return 0;
   }
 
-  w.Field(kVgaAgpOperation, "AGP Operation", "Support");
+  w.Field(IDC_VGA_AGP_OPERATION, "AGP Operation", "Support");
   text.Format("%u.%u", static_cast<unsigned>(agp.revisionMajor), static_cast<unsigned>(agp.revisionMinor));
-  w.Field(kVgaAgpRevision, "Revision", text.c_str());
+  w.Field(IDC_VGA_AGP_REVISION, "Revision", text.c_str());
   w.Line("Data Transfer Rate\r\n");
   FormatAgpRates(agp.rates, text);
-  w.Field(kVgaSupportRate, "  Support Rate", text.c_str());
+  w.Field(IDC_VGA_SUPPORT_RATE, "  Support Rate", text.c_str());
   FormatAgpDataRate(agp.dataRate, text);
-  w.Field(kVgaCurrentRate, "  Current Rate", text.c_str());
-  w.Field(kVgaAgpMode, "AGP Mode", EnableText(agp.enabled));
+  w.Field(IDC_VGA_CURRENT_RATE, "  Current Rate", text.c_str());
+  w.Field(IDC_VGA_AGP_MODE, "AGP Mode", EnableText(agp.enabled));
   text.Format("%u", static_cast<unsigned>(agp.queueDepth));
-  w.Field(kVgaQueueDepth, "Pipeline RQ depth", text.c_str());
-  w.Field(kVgaFourGb, "4GB Addressing", SupportStateText(agp.fourGbSupported, agp.fourGbEnabled));
-  w.Field(kVgaGtlbFlush, "GTBL Flush", EnableText(agp.gtlbFlushEnabled));
-  w.Field(kVgaFastWrite, "Fast Write Transfer", SupportStateText(agp.fastWriteSupported, agp.fastWriteEnabled));
-  w.Field(kVgaSideBand, "Side-band Addressing", SupportStateText(agp.sideBandSupported, agp.sideBandEnabled));
-  w.Field(kVgaReadSync, "AGP Read Sync", EnableText(agp.readSyncEnabled));
+  w.Field(IDC_VGA_QUEUE_DEPTH, "Pipeline RQ depth", text.c_str());
+  w.Field(IDC_VGA_FOUR_GB, "4GB Addressing", SupportStateText(agp.fourGbSupported, agp.fourGbEnabled));
+  w.Field(IDC_VGA_GTLB_FLUSH, "GTBL Flush", EnableText(agp.gtlbFlushEnabled));  // product spelling, report.h
+  w.Field(IDC_VGA_FAST_WRITE, "Fast Write Transfer", SupportStateText(agp.fastWriteSupported, agp.fastWriteEnabled));
+  w.Field(IDC_VGA_SIDE_BAND, "Side-band Addressing", SupportStateText(agp.sideBandSupported, agp.sideBandEnabled));
+  w.Field(IDC_VGA_READ_SYNC, "AGP Read Sync", EnableText(agp.readSyncEnabled));
   FormatApertureSize(context.state != nullptr ? context.state->graphicsApertureSizeMB : 0, text);
-  w.Field(kVgaApertureSize, "Graphics Aperture Size", text.c_str());
+  w.Field(IDC_VGA_APERTURE_SIZE, "Graphics Aperture Size", text.c_str());
   w.Line("\r\n");
   return 1;
 }

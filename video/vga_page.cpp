@@ -1,10 +1,10 @@
-// The VGA page (dialog 203): the display adapter's IDs and name, then the host bridge's AGP state. The
-// "Override AGP 4x" row (control 1016) stays as its template made it: greyed and empty.
+// The VGA page (IDD_VGA_PAGE): the display adapter's IDs and name, then the host bridge's AGP state. The
+// "Override AGP 4x" row (IDC_VGA_OVERRIDE_4X) stays as its template made it: greyed and empty.
 #include "report/page_writer.h"
 #include "report/pages.h"
+#include "resources/control_ids.h"
 #include "video/agp.h"
 #include "video/graphics_adapter.h"
-#include "video/vga_controls.h"
 
 namespace vx {
 
@@ -30,10 +30,10 @@ int ShowGraphicsAdapter(PageContext& context, PageModel& page) {
 
   PageWriter w(*context.report, kVgaSection, page, kLabelWidth);
   w.Line("\r\n");
-  w.Field(kVgaName, "VGA Name", name.c_str());
-  w.Field(kVgaVendorId, "Vendor ID", vendorId.c_str());
-  w.Field(kVgaDeviceId, "Device ID", deviceId.c_str());
-  w.Field(kVgaRevisionId, "Revision", revisionId.c_str());
+  w.Field(IDC_VGA_NAME, "VGA Name", name.c_str());
+  w.Field(IDC_VGA_VENDOR_ID, "Vendor ID", vendorId.c_str());
+  w.Field(IDC_VGA_DEVICE_ID, "Device ID", deviceId.c_str());
+  w.Field(IDC_VGA_REVISION_ID, "Revision", revisionId.c_str());
   return 1;
 }
 

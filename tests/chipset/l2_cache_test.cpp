@@ -65,9 +65,9 @@ TEST(CacheDecoders, EveryDecoderAndItsFields) {
     image.Set(c.call.reg, c.x).Set(c.call.reg + 1u, c.y);
     vx::PageModel page;
     c.call.decode(page, image.bytes(), c.call.reg);
-    EXPECT_EQ(Text(page, vx::kMbL2Field), c.line);
-    EXPECT_TRUE(page.IsEnabled(vx::kMbL2Label));
-    EXPECT_FALSE(page.HasText(vx::kMbL2Label));  // the caption is the host bridge step's
+    EXPECT_EQ(Text(page, IDC_MB_L2_FIELD), c.line);
+    EXPECT_TRUE(page.IsEnabled(IDC_MB_L2_LABEL));
+    EXPECT_FALSE(page.HasText(IDC_MB_L2_LABEL));  // the caption is the host bridge step's
   }
 }
 
@@ -76,7 +76,7 @@ TEST(CacheDecoders, ViaReadsTheRegisterAfterItsArgument) {
   image.Set(0x50, 0x01).Set(0x51, 0x00);
   vx::PageModel page;
   vx::DecodeL2ViaVp3(page, image.bytes(), 0x50);
-  EXPECT_EQ(Text(page, vx::kMbL2Field), "No SRAM");
+  EXPECT_EQ(Text(page, IDC_MB_L2_FIELD), "No SRAM");
 }
 
 TEST(ShowL2FromTables, MasksTheIndexes) {
@@ -86,8 +86,8 @@ TEST(ShowL2FromTables, MasksTheIndexes) {
   image.Set(0x41, 0xFF);
   vx::PageModel page;
   vx::ShowL2FromTables(page, image.bytes(), 0x41, sizes, 1, types, 2);
-  EXPECT_EQ(Text(page, vx::kMbL2Field), "T2 SRAM b");
-  EXPECT_TRUE(page.IsEnabled(vx::kMbL2Label));
+  EXPECT_EQ(Text(page, IDC_MB_L2_FIELD), "T2 SRAM b");
+  EXPECT_TRUE(page.IsEnabled(IDC_MB_L2_LABEL));
 }
 
 }  // namespace

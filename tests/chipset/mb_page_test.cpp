@@ -22,16 +22,16 @@ TEST(FillMbPage, PageOnlyFieldsAndStepOrder) {
   std::string s = Section(m);
   // The refinement runs after the south bridge step and replaces the host bridge's "AMD-".
   EXPECT_NE(s.find("\r\nChipset      : AMD-750\r\n"), std::string::npos);
-  EXPECT_EQ(Text(page, vx::kMbChipset), "AMD-750");
+  EXPECT_EQ(Text(page, IDC_MB_CHIPSET), "AMD-750");
   // SuperBypass and USB are on the page only.
-  EXPECT_EQ(Text(page, vx::kMbSuperBypass), "Enable");
-  EXPECT_EQ(Text(page, vx::kMbUsb), "1.0");
+  EXPECT_EQ(Text(page, IDC_MB_SUPER_BYPASS), "Enable");
+  EXPECT_EQ(Text(page, IDC_MB_USB), "1.0");
   EXPECT_EQ(s.find("Enable"), std::string::npos);
   EXPECT_EQ(s.find("1.0"), std::string::npos);
   // The template caption is read back; no cache decoder ran, so the label stays greyed.
   EXPECT_NE(s.find("\r\n L2Cache     : \r\n"), std::string::npos);
-  EXPECT_FALSE(page.IsEnabled(vx::kMbL2Label));
-  EXPECT_FALSE(page.HasText(vx::kMbApmAcpi));
+  EXPECT_FALSE(page.IsEnabled(IDC_MB_L2_LABEL));
+  EXPECT_FALSE(page.HasText(IDC_MB_APM_ACPI));
 }
 
 TEST(FillMbPage, NoReadablePci) {
@@ -50,10 +50,10 @@ TEST(FillMbPage, NoReadablePci) {
 TEST(WriteChipsetSection, CaptionAndLongTexts) {
   Machine m;
   vx::PageModel page;
-  page.SetText(vx::kMbL2Label, "L3Cache");
-  page.SetText(vx::kMbL2Field, "Pipelined Burst SRAM 512KB");
-  page.SetText(vx::kMbChipset, std::string(200, 'x').c_str());
-  page.SetText(vx::kMbSouthName, std::string(112, 'y').c_str());
+  page.SetText(IDC_MB_L2_LABEL, "L3Cache");
+  page.SetText(IDC_MB_L2_FIELD, "Pipelined Burst SRAM 512KB");
+  page.SetText(IDC_MB_CHIPSET, std::string(200, 'x').c_str());
+  page.SetText(IDC_MB_SOUTH_NAME, std::string(112, 'y').c_str());
   vx::WriteChipsetSection(m.context, page);
   std::string s = Section(m);
   EXPECT_NE(s.find("\r\n L3Cache     : Pipelined Burst SRAM 512KB\r\n"), std::string::npos);

@@ -20,8 +20,8 @@ struct Banks {
 
 Banks Read(const vx::PageModel& page) {
   Banks b;
-  for (int k = 0; k < 4; ++k) b.bank[k] = Text(page, vx::kMbBank0 + k);
-  b.total = Text(page, vx::kMbMemoryTotal);
+  for (int k = 0; k < 4; ++k) b.bank[k] = Text(page, IDC_MB_BANK0 + k);
+  b.total = Text(page, IDC_MB_MEMORY_TOTAL);
   return b;
 }
 
@@ -78,7 +78,7 @@ TEST(ShowMemoryBanks, FormatsByType) {
     Banks got = Read(page);
     for (int k = 0; k < 4; ++k) EXPECT_EQ(got.bank[k], c.expected.bank[k]);
     EXPECT_EQ(got.total, c.expected.total);
-    for (int k = 0; k < 4; ++k) EXPECT_EQ(page.HasText(vx::kMbBank0 + k), !c.expected.bank[k].empty());
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(page.HasText(IDC_MB_BANK0 + k), !c.expected.bank[k].empty());
   }
 }
 

@@ -54,14 +54,14 @@ TEST(IdentifySouthBridge, EveryRowOfTheSouthTables) {
     m.Add(0, 7, 0, c.vendor, c.device, c.revision, 0x06, 0x01);
     vx::PageModel page;
     ASSERT_EQ(vx::IdentifySouthBridge(m.context, page), 1);
-    EXPECT_EQ(Text(page, vx::kMbSouthName), c.name);
+    EXPECT_EQ(Text(page, IDC_MB_SOUTH_NAME), c.name);
     char id[16];
     snprintf(id, sizeof id, "%04X", c.vendor);
-    EXPECT_EQ(Text(page, vx::kMbSouthVendor), id);
+    EXPECT_EQ(Text(page, IDC_MB_SOUTH_VENDOR), id);
     snprintf(id, sizeof id, "%04X", c.device);
-    EXPECT_EQ(Text(page, vx::kMbSouthDevice), id);
+    EXPECT_EQ(Text(page, IDC_MB_SOUTH_DEVICE), id);
     snprintf(id, sizeof id, "%02X", c.revision);
-    EXPECT_EQ(Text(page, vx::kMbSouthRevision), id);
+    EXPECT_EQ(Text(page, IDC_MB_SOUTH_REVISION), id);
     EXPECT_EQ(m.state.southBridgeId, static_cast<uint32_t>(c.device) << 16 | c.vendor);
     EXPECT_EQ(m.state.viaSouthRevision, c.vendor == 0x1106 ? c.revision : 0u);
   }
@@ -86,7 +86,7 @@ TEST(IdentifySouthBridge, FirstIsaBridgeAtFunctionZero) {
     m.Add(0, 4, 0, 0x1106, 0x0586, 0x47, 0x06, 0x01, 0x5A);
     vx::PageModel page;
     EXPECT_EQ(vx::IdentifySouthBridge(m.context, page), 1);
-    EXPECT_EQ(Text(page, vx::kMbSouthName), "VIA VT82C586B(Production)");
+    EXPECT_EQ(Text(page, IDC_MB_SOUTH_NAME), "VIA VT82C586B(Production)");
   }
   {
     SCOPED_TRACE("on a later bus");
@@ -94,7 +94,7 @@ TEST(IdentifySouthBridge, FirstIsaBridgeAtFunctionZero) {
     m.Add(2, 0, 0, 0x8086, 0x2410, 0x02, 0x06, 0x01);
     vx::PageModel page;
     EXPECT_EQ(vx::IdentifySouthBridge(m.context, page), 1);
-    EXPECT_EQ(Text(page, vx::kMbSouthName), "Intel ICH:82801AA");
+    EXPECT_EQ(Text(page, IDC_MB_SOUTH_NAME), "Intel ICH:82801AA");
   }
   {
     SCOPED_TRACE("no route");
@@ -147,7 +147,7 @@ TEST(RefineChipsetName, ByHostAndSouthBridge) {
     vx::IdentifyHostBridge(m.context, page);
     vx::IdentifySouthBridge(m.context, page);
     EXPECT_EQ(vx::RefineChipsetName(m.context, page), 1);
-    EXPECT_EQ(Text(page, vx::kMbChipset), c.chipset);
+    EXPECT_EQ(Text(page, IDC_MB_CHIPSET), c.chipset);
   }
 }
 
@@ -180,7 +180,7 @@ TEST(ShowUsbField, ReleaseNumberFromRegister60) {
     m.SetPort32(0xE000, 0x10);
     vx::PageModel page;
     EXPECT_EQ(vx::ShowUsbField(m.context, page), 1);
-    EXPECT_EQ(page.HasText(vx::kMbUsb) ? Text(page, vx::kMbUsb) : std::string("(empty)"),
+    EXPECT_EQ(page.HasText(IDC_MB_USB) ? Text(page, IDC_MB_USB) : std::string("(empty)"),
               c.text ? c.text : "(empty)");
     EXPECT_EQ(m.driver.portRequests, 0);
     EXPECT_EQ(m.ports.lastIn32Port, c.driver ? 0u : 0xCFCu);  // through giveio only configuration reads
@@ -194,7 +194,7 @@ TEST(ShowUsbField, FirstControllerAnyFunction) {
   m.Add(0, 9, 0, 0x1106, 0x3038, 0x04, 0x0C, 0x03).Set8(0x60, 0x10);
   vx::PageModel page;
   EXPECT_EQ(vx::ShowUsbField(m.context, page), 1);
-  EXPECT_EQ(Text(page, vx::kMbUsb), "2.1");
+  EXPECT_EQ(Text(page, IDC_MB_USB), "2.1");
 
   Machine none;
   none.Add(0, 7, 0, 0x8086, 0x7110, 0x02, 0x06, 0x01);

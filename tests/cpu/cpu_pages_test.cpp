@@ -6,6 +6,7 @@
 #include "cpu/clock.h"
 #include "cpu/cpuid.h"
 #include "report/pages.h"
+#include "resources/control_ids.h"
 #include "test_support.h"
 
 namespace {
@@ -68,21 +69,34 @@ TEST(CpuPage, PentiumIIICoppermineWithBrandId) {
             " 3DNow! Tech     : No Support\r\n"
             " 3DNow! Ext Tech : No Support\r\n"
             "\r\n");
-  const std::map<int, std::string> controls = {
-      {1018, "Intel Pentium III(Coppermine)"}, {1025, "GenuineIntel"}, {1024, "0"}, {1021, "6"}, {1022, "8"},
-      {1023, "6"}, {1035, "2"}, {1009, "Slot1/FC-PGA370"}, {1020, ""}, {1027, "16KB"}, {1026, "16KB"},
-      {1028, "256KB"}, {1029, "733.00MHz"}, {1030, "Support"}, {1031, "Support"}, {1052, "No Support"},
-      {1032, "No Support"}, {1033, "No Support"}};
+  const std::map<int, std::string> controls = {{IDC_CPU_NAME, "Intel Pentium III(Coppermine)"},
+                                               {IDC_CPU_VENDOR_ID, "GenuineIntel"},
+                                               {IDC_CPU_TYPE_ID, "0"},
+                                               {IDC_CPU_FAMILY_ID, "6"},
+                                               {IDC_CPU_MODEL_ID, "8"},
+                                               {IDC_CPU_STEPPING_ID, "6"},
+                                               {IDC_CPU_BRAND_ID, "2"},
+                                               {IDC_CPU_PLATFORM, "Slot1/FC-PGA370"},
+                                               {IDC_CPU_BRAND_STRING, ""},
+                                               {IDC_CPU_L1_INST, "16KB"},
+                                               {IDC_CPU_L1_DATA, "16KB"},
+                                               {IDC_CPU_L2, "256KB"},
+                                               {IDC_CPU_CLOCK, "733.00MHz"},
+                                               {IDC_CPU_MMX, "Support"},
+                                               {IDC_CPU_SSE, "Support"},
+                                               {IDC_CPU_MMX_EXT, "No Support"},
+                                               {IDC_CPU_3DNOW, "No Support"},
+                                               {IDC_CPU_3DNOW_EXT, "No Support"}};
   for (const auto& c : controls) {
     EXPECT_TRUE(f.page.HasText(c.first)) << c.first;
     EXPECT_EQ(f.page.GetText(c.first), c.second) << c.first;
   }
-  EXPECT_FALSE(f.page.HasText(1034));  // L2 Latency is never set
-  EXPECT_FALSE(f.page.HasText(1069));  // labels are only enabled
-  EXPECT_TRUE(f.page.IsEnabled(1069));
-  EXPECT_TRUE(f.page.IsEnabled(1035));
-  EXPECT_FALSE(f.page.IsEnabled(1115));
-  EXPECT_FALSE(f.page.IsEnabled(1020));
+  EXPECT_FALSE(f.page.HasText(IDC_CPU_L2_LATENCY));      // L2 Latency is never set
+  EXPECT_FALSE(f.page.HasText(IDC_CPU_BRAND_ID_LABEL));  // labels are only enabled
+  EXPECT_TRUE(f.page.IsEnabled(IDC_CPU_BRAND_ID_LABEL));
+  EXPECT_TRUE(f.page.IsEnabled(IDC_CPU_BRAND_ID));
+  EXPECT_FALSE(f.page.IsEnabled(IDC_CPU_BRAND_STRING_LABEL));
+  EXPECT_FALSE(f.page.IsEnabled(IDC_CPU_BRAND_STRING));
 }
 
 // The Athlon: brand string controls enabled, brand ID controls not; the AMD extensions. (Its whole section
@@ -91,15 +105,27 @@ TEST(CpuPage, AthlonWithBrandString) {
   static Filled f;
   vx::SimulatedClock clock(900000);
   FillRecorded(vx::FillCpuPage, vx::kCpuSection, "amd-athlon-thunderbird.txt", &clock, &f);
-  EXPECT_STREQ(f.page.GetText(1018), "AMD Athlon(ThunderBird)");
-  EXPECT_STREQ(f.page.GetText(1052), "Support");
-  EXPECT_STREQ(f.page.GetText(1033), "Support");
-  EXPECT_STREQ(f.page.GetText(1031), "No Support");
-  EXPECT_FALSE(f.page.IsEnabled(1069));
-  EXPECT_FALSE(f.page.IsEnabled(1035));
-  EXPECT_TRUE(f.page.IsEnabled(1115));
-  EXPECT_TRUE(f.page.IsEnabled(1020));
-  EXPECT_STREQ(f.page.GetText(1020), "AMD Athlon(tm) Processor");
+  EXPECT_STREQ(f.page.GetText(IDC_CPU_NAME), "AMD Athlon(ThunderBird)");
+  EXPECT_STREQ(f.page.GetText(IDC_CPU_MMX_EXT), "Support");
+  EXPECT_STREQ(f.page.GetText(IDC_CPU_3DNOW_EXT), "Support");
+  EXPECT_STREQ(f.page.GetText(IDC_CPU_SSE), "No Support");
+  EXPECT_FALSE(f.page.IsEnabled(IDC_CPU_BRAND_ID_LABEL));
+  EXPECT_FALSE(f.page.IsEnabled(IDC_CPU_BRAND_ID));
+  EXPECT_TRUE(f.page.IsEnabled(IDC_CPU_BRAND_STRING_LABEL));
+  EXPECT_TRUE(f.page.IsEnabled(IDC_CPU_BRAND_STRING));
+  EXPECT_STREQ(f.page.GetText(IDC_CPU_BRAND_STRING), "AMD Athlon(tm) Processor");
+}
+
+// Any brand ID but 0 brings the brand ID controls alive; 1 is a Celeron (a Coppermine-128 here).
+TEST(CpuPage, BrandIdOneIsShown) {
+  vx::RecordedCpu cpu;
+  cpu.Set(0, {2, 0x756E6547, 0x6C65746E, 0x49656E69});
+  cpu.Set(1, {0x683, 0x00000001, 0, 0});
+  static Filled f;
+  Fill(vx::FillCpuPage, vx::kCpuSection, cpu, nullptr, &f);
+  EXPECT_STREQ(f.page.GetText(IDC_CPU_BRAND_ID), "1");
+  EXPECT_TRUE(f.page.IsEnabled(IDC_CPU_BRAND_ID_LABEL));
+  EXPECT_TRUE(f.page.IsEnabled(IDC_CPU_BRAND_ID));
 }
 
 // No clock is measured without CPUID, without a time-stamp counter, or without a clock to measure with;
@@ -119,7 +145,7 @@ TEST(CpuPage, ClockOnlyWithCpuidAndTsc) {
     static Filled f;
     vx::SimulatedClock clock(166000);
     FillRecorded(vx::FillCpuPage, vx::kCpuSection, c.file, c.withClock ? &clock : nullptr, &f);
-    EXPECT_STREQ(f.page.GetText(1029), c.shown) << c.file;
+    EXPECT_STREQ(f.page.GetText(IDC_CPU_CLOCK), c.shown) << c.file;
     EXPECT_NE(f.section.find(std::string(" CPU Clock       : ") + c.shown + "\r\n"), std::string::npos) << c.file;
     EXPECT_EQ(clock.counterReads, std::string(c.shown) == "unknown" ? 0 : 2) << c.file;
   }
@@ -130,11 +156,12 @@ TEST(CpuPage, ClockOnlyWithCpuidAndTsc) {
 TEST(CpuPage, NoCpuid) {
   static Filled f;
   FillRecorded(vx::FillCpuPage, vx::kCpuSection, "intel-486dx2-nocpuid.txt", nullptr, &f);
-  EXPECT_STREQ(f.page.GetText(1018), "unknown");
-  EXPECT_STREQ(f.page.GetText(1025), "");
-  EXPECT_STREQ(f.page.GetText(1009), "unknown");
-  EXPECT_STREQ(f.page.GetText(1028), "0KB");
-  for (int id : {1069, 1035, 1115, 1020}) EXPECT_FALSE(f.page.IsEnabled(id)) << id;
+  EXPECT_STREQ(f.page.GetText(IDC_CPU_NAME), "unknown");
+  EXPECT_STREQ(f.page.GetText(IDC_CPU_VENDOR_ID), "");
+  EXPECT_STREQ(f.page.GetText(IDC_CPU_PLATFORM), "unknown");
+  EXPECT_STREQ(f.page.GetText(IDC_CPU_L2), "0KB");
+  for (int id : {IDC_CPU_BRAND_ID_LABEL, IDC_CPU_BRAND_ID, IDC_CPU_BRAND_STRING_LABEL, IDC_CPU_BRAND_STRING})
+    EXPECT_FALSE(f.page.IsEnabled(id)) << id;
 }
 
 // Control characters from the processor's vendor or brand text show as '?', so the report keeps its lines.
@@ -146,8 +173,8 @@ TEST(CpuPage, ControlCharactersInProcessorTexts) {
   cpu.Set(0x80000002, {0x0A0D4241, 0x00000009, 0, 0});  // "AB\r\n\t"
   static Filled f;
   Fill(vx::FillCpuPage, vx::kCpuSection, cpu, nullptr, &f);
-  EXPECT_STREQ(f.page.GetText(1025), "Au??enticAM?");
-  EXPECT_STREQ(f.page.GetText(1020), "AB???");
+  EXPECT_STREQ(f.page.GetText(IDC_CPU_VENDOR_ID), "Au??enticAM?");
+  EXPECT_STREQ(f.page.GetText(IDC_CPU_BRAND_STRING), "AB???");
   EXPECT_NE(f.section.find(" Vendor ID       : Au??enticAM?\r\n"), std::string::npos);
   EXPECT_NE(f.section.find(" CPUName         : AB???\r\n"), std::string::npos);
 }
@@ -173,9 +200,9 @@ TEST(CpuPage, SizeAndSignatureFormats) {
     cpu.Set(2, {c.eax, 0, 0, c.edx});
     static Filled f;
     Fill(vx::FillCpuPage, vx::kCpuSection, cpu, nullptr, &f);
-    EXPECT_STREQ(f.page.GetText(1028), c.l2);
-    EXPECT_STREQ(f.page.GetText(1021), c.family);
-    EXPECT_STREQ(f.page.GetText(1024), c.type);
+    EXPECT_STREQ(f.page.GetText(IDC_CPU_L2), c.l2);
+    EXPECT_STREQ(f.page.GetText(IDC_CPU_FAMILY_ID), c.family);
+    EXPECT_STREQ(f.page.GetText(IDC_CPU_TYPE_ID), c.type);
   }
 }
 
@@ -207,10 +234,13 @@ TEST(CachePage, PentiumIIIKatmai) {
             "512KB, 4-way set associative, 32 byte cache line\r\n"
             "\r\n");
   const std::map<int, std::string> controls = {
-      {1153, "16KB"}, {1151, "4-way"}, {1152, "32 byte"}, {1101, "4M"},   {1111, "fully"}, {1121, "2"},
-      {1102, "4K"},   {1112, "4-way"}, {1122, "32"},      {1163, "16KB"}, {1161, "4-way"}, {1162, "32 byte"},
-      {1131, "4-way"}, {1141, "8"},    {1132, "4-way"},   {1142, "64"},   {1253, "512KB"}, {1251, "4-way"},
-      {1252, "32 byte"}};
+      {IDC_L1_ICACHE_SIZE, "16KB"},   {IDC_L1_ICACHE_ASSOC, "4-way"}, {IDC_L1_ICACHE_LINE, "32 byte"},
+      {IDC_L1_TLB_PAGE_SIZE_1, "4M"}, {IDC_L1_ITLB_ASSOC_1, "fully"}, {IDC_L1_ITLB_ENTRIES_1, "2"},
+      {IDC_L1_TLB_PAGE_SIZE_2, "4K"}, {IDC_L1_ITLB_ASSOC_2, "4-way"}, {IDC_L1_ITLB_ENTRIES_2, "32"},
+      {IDC_L1_DCACHE_SIZE, "16KB"},   {IDC_L1_DCACHE_ASSOC, "4-way"}, {IDC_L1_DCACHE_LINE, "32 byte"},
+      {IDC_L1_DTLB_ASSOC_1, "4-way"}, {IDC_L1_DTLB_ENTRIES_1, "8"},   {IDC_L1_DTLB_ASSOC_2, "4-way"},
+      {IDC_L1_DTLB_ENTRIES_2, "64"},  {IDC_L2_CACHE_SIZE, "512KB"},   {IDC_L2_CACHE_ASSOC, "4-way"},
+      {IDC_L2_CACHE_LINE, "32 byte"}};
   for (const auto& c : controls) EXPECT_EQ(f.page.GetText(c.first), c.second) << c.first;
   EXPECT_EQ(f.page.count, static_cast<int>(controls.size()));
 }
@@ -222,14 +252,17 @@ TEST(CachePage, AthlonSecondLevelTlbs) {
   FillRecorded(vx::FillCachePage, vx::kCacheSection, "amd-athlon-thunderbird.txt", nullptr, &f);
   EXPECT_NE(f.section.find("L2 Unified / Instruction TLB :\r\n4K pages, 4-way set associative, 256 entries\r\n\r\n"),
             std::string::npos);
-  EXPECT_STREQ(f.page.GetText(1101), "2M/4M");  // the data block's large-page TLB
-  EXPECT_STREQ(f.page.GetText(1102), "4K");
-  EXPECT_STREQ(f.page.GetText(1201), "4K");
-  EXPECT_STREQ(f.page.GetText(1211), "4-way");
-  EXPECT_STREQ(f.page.GetText(1221), "256");
-  EXPECT_STREQ(f.page.GetText(1253), "256KB");
-  EXPECT_STREQ(f.page.GetText(1252), "64 byte");
-  for (int id : {1202, 1212, 1222, 1231, 1232, 1241, 1242, 1261, 1262, 1263}) EXPECT_FALSE(f.page.HasText(id)) << id;
+  EXPECT_STREQ(f.page.GetText(IDC_L1_TLB_PAGE_SIZE_1), "2M/4M");  // the data block's large-page TLB
+  EXPECT_STREQ(f.page.GetText(IDC_L1_TLB_PAGE_SIZE_2), "4K");
+  EXPECT_STREQ(f.page.GetText(IDC_L2_TLB_PAGE_SIZE_1), "4K");
+  EXPECT_STREQ(f.page.GetText(IDC_L2_UTLB_ASSOC_1), "4-way");
+  EXPECT_STREQ(f.page.GetText(IDC_L2_UTLB_ENTRIES_1), "256");
+  EXPECT_STREQ(f.page.GetText(IDC_L2_CACHE_SIZE), "256KB");
+  EXPECT_STREQ(f.page.GetText(IDC_L2_CACHE_LINE), "64 byte");
+  for (int id :
+       {IDC_L2_TLB_PAGE_SIZE_2, IDC_L2_UTLB_ASSOC_2, IDC_L2_UTLB_ENTRIES_2, IDC_L2_DTLB_ASSOC_1, IDC_L2_DTLB_ASSOC_2,
+        IDC_L2_DTLB_ENTRIES_2, IDC_L2_DTLB_ENTRIES_1, IDC_L2_DCACHE_ASSOC, IDC_L2_DCACHE_LINE, IDC_L2_DCACHE_SIZE})
+    EXPECT_FALSE(f.page.HasText(id)) << id;
 }
 
 // Placement rules on made-up descriptors: a lone 4K TLB takes row 1; the first cache of a block in
@@ -257,12 +290,14 @@ TEST(CachePage, PlacementRules) {
             "L2 Unified / Instruction Cache :\r\n"
             "128KB, 4-way set associative, 32 byte cache line\r\n"
             "\r\n");
-  EXPECT_STREQ(f.page.GetText(1101), "4K");
-  EXPECT_STREQ(f.page.GetText(1111), "4-way");
-  EXPECT_STREQ(f.page.GetText(1121), "32");
-  EXPECT_STREQ(f.page.GetText(1153), "16KB");
-  EXPECT_STREQ(f.page.GetText(1253), "128KB");
-  for (int id : {1102, 1112, 1122, 1131, 1141, 1161, 1162, 1163}) EXPECT_FALSE(f.page.HasText(id)) << id;
+  EXPECT_STREQ(f.page.GetText(IDC_L1_TLB_PAGE_SIZE_1), "4K");
+  EXPECT_STREQ(f.page.GetText(IDC_L1_ITLB_ASSOC_1), "4-way");
+  EXPECT_STREQ(f.page.GetText(IDC_L1_ITLB_ENTRIES_1), "32");
+  EXPECT_STREQ(f.page.GetText(IDC_L1_ICACHE_SIZE), "16KB");
+  EXPECT_STREQ(f.page.GetText(IDC_L2_CACHE_SIZE), "128KB");
+  for (int id : {IDC_L1_TLB_PAGE_SIZE_2, IDC_L1_ITLB_ASSOC_2, IDC_L1_ITLB_ENTRIES_2, IDC_L1_DTLB_ASSOC_1,
+                 IDC_L1_DTLB_ENTRIES_1, IDC_L1_DCACHE_ASSOC, IDC_L1_DCACHE_LINE, IDC_L1_DCACHE_SIZE})
+    EXPECT_FALSE(f.page.HasText(id)) << id;
 }
 
 // Nothing decoded: the header and one empty line, no control set.

@@ -4,6 +4,7 @@
 
 #include "cpu/cpuid.h"
 #include "report/pages.h"
+#include "resources/control_ids.h"
 #include "test_support.h"
 
 namespace {
@@ -50,13 +51,13 @@ TEST(FeatureFlagPage, PentiumIIIWithProcessorNumber) {
             "96bit Processor Number :\r\n"
             "   0- 673-   1-A4F0-2B9C-4E01\r\n"
             "\r\n");
-  EXPECT_STREQ(f.page.GetText(1055), "   0- 673-   1-A4F0-2B9C-4E01");
-  EXPECT_STREQ(f.page.GetText(1043), "No Support");
-  EXPECT_STREQ(f.page.GetText(1054), "Support");
-  EXPECT_STREQ(f.page.GetText(1030), "Support");
+  EXPECT_STREQ(f.page.GetText(IDC_FLAG_PROCESSOR_NUMBER), "   0- 673-   1-A4F0-2B9C-4E01");
+  EXPECT_STREQ(f.page.GetText(IDC_FLAG_APIC), "No Support");
+  EXPECT_STREQ(f.page.GetText(IDC_FLAG_XMM), "Support");
+  EXPECT_STREQ(f.page.GetText(IDC_FLAG_MMX), "Support");
 }
 
-// Without the PN flag no number line is written and control 1055 stays empty.
+// Without the PN flag no number line is written and the number's control stays empty.
 TEST(FeatureFlagPage, PentiumMmxWithoutProcessorNumber) {
   static Filled f;
   Fill("intel-pentium-mmx.txt", &f);
@@ -79,11 +80,11 @@ TEST(FeatureFlagPage, PentiumMmxWithoutProcessorNumber) {
             "\r\n"
             "96bit Processor Number :\r\n"
             "\r\n");
-  EXPECT_FALSE(f.page.HasText(1055));
-  // All 26 value controls are set.
-  int set = 0;
-  for (int id = 1030; id <= 1064; ++id) set += f.page.HasText(id) ? 1 : 0;
-  EXPECT_EQ(set, 26);
+  EXPECT_FALSE(f.page.HasText(IDC_FLAG_PROCESSOR_NUMBER));
+  // The 26 value controls are set, and nothing else.
+  EXPECT_EQ(f.page.count, 26);
+  EXPECT_STREQ(f.page.GetText(IDC_FLAG_FPU), "Support");
+  EXPECT_STREQ(f.page.GetText(IDC_FLAG_3DNOW_EXT), "No Support");
 }
 
 }  // namespace

@@ -77,6 +77,8 @@ TEST(LspciReader, RefusesMalformedInputNamingFileAndLine) {
       {"0001:00:00.0 Host bridge: x\n", "bad.txt:1: PCI domain 0001 is not supported (only 0000)"},
       {"Host bridge at 00:00.0\n",
        "bad.txt:1: expected a device line (\"00:07.0 ISA bridge: ...\"), a hex line (\"00: 86 80 ...\") or a comment"},
+      {dev + HexLines(1) + "abcd: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n",  // an offset has 2 or 3 digits
+       "bad.txt:3: expected a device line (\"00:07.0 ISA bridge: ...\"), a hex line (\"00: 86 80 ...\") or a comment"},
       {"# port 0xd400 0x10\n", "bad.txt:1: expected \"# port 0xPORT = 0xVALUE\""},
       {"# port 0xd400 = 0x100\n", "bad.txt:1: a port value has 2, 4 or 8 hex digits (8, 16 or 32 bits)"},
       {"# port 0x12345 = 0x10\n", "bad.txt:1: expected \"# port 0xPORT = 0xVALUE\""},
@@ -100,7 +102,8 @@ TEST(LspciReader, RefusesMalformedInputNamingFileAndLine) {
 }
 
 // Sizes and spellings of real recordings: more functions than one bus holds, a warning for each of many
-// short devices, the word "port" in any case, port values that end exactly at the last port.
+// short devices, the word "port" in any case, port values that end exactly at the last port; a comment that
+// only begins with "port" is a plain comment.
 TEST(LspciReader, ReadsRealWorldSizesAndSpellings) {
   std::string text = "# Port 0xfffc = 0x00000010\n#PORT 0x60 = 0x12\n";
   for (int i = 0; i < 300; ++i) {
@@ -108,6 +111,7 @@ TEST(LspciReader, ReadsRealWorldSizesAndSpellings) {
     snprintf(location, sizeof location, "%02x:%02x.%d", i >> 8, (i >> 3) & 31, i & 7);
     text += std::string(location) + " Device: x\n" + HexLines(i < 120 ? 4 : 16);
   }
+  text += "# portable board, ports 0x60-0x64\n";
   auto m = std::make_unique<vx::RecordedPciMachine>();
   char err[256] = "";
   ASSERT_TRUE(vx::ParsePciMachine(text.data(), text.size(), "big.txt", m.get(), err, sizeof err)) << err;

@@ -43,7 +43,7 @@ TEST(PortRoute, IdentifiesEveryRecordedMachineLikeTheDriverRoute) {
       const vx::PageModel& q = viaPorts.models[p];
       for (int i = 0; i < d.count; ++i) {
         int id = d.controls[i].id;
-        if (p == 3 && id == vx::kMbUsb) {
+        if (p == 3 && id == IDC_MB_USB) {
           EXPECT_FALSE(q.HasText(id)) << name;
           continue;
         }

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""check-dist.py WORKDIR WIN32-BUILD WIN64-BUILD: makes the release package twice from the two Windows
-builds (as `make dist` does) and checks it.
+"""check-dist.py WORKDIR WIN32-BUILD WIN64-BUILD VERSION: makes the release package of VERSION twice from the
+two Windows builds (as `make dist` does) and checks it.
 
 - The two packages are the same bytes, and each entry has the fixed time.
-- The entries, in order: vexilor.exe, readme.txt, x64/pcilibnt.sys, SHA256SUMS, in one folder.
+- The entries, in order: vexilor.exe, readme.txt, x64/pcilibnt.sys, SHA256SUMS, in one folder,
+  vexilor-VERSION.
 - readme.txt: ASCII, every line ended by CR LF, and it says what a user must know (the driver's rules and
   where it is taken from, 64-bit Windows, giveio, Windows 9x, the empty pages without a driver).
 - SHA256SUMS matches the entries.
@@ -23,7 +24,6 @@ import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
-FOLDER = "vexilor-0.66/"
 ENTRIES = ["vexilor.exe", "readme.txt", "x64/pcilibnt.sys", "SHA256SUMS"]
 README_MUST_SAY = ["administrator", "only reads", "refuses every request to write", "test-signing mode",
                    "Windows 95, 98 and ME", "Nothing else is needed", "M/B and VGA pages stay empty",
@@ -51,17 +51,18 @@ def check_tool(name, args):
 
 
 def main():
-    if len(sys.argv) != 4:
-        print("usage: check-dist.py WORKDIR WIN32-BUILD WIN64-BUILD", file=sys.stderr)
+    if len(sys.argv) != 5:
+        print("usage: check-dist.py WORKDIR WIN32-BUILD WIN64-BUILD VERSION", file=sys.stderr)
         return 2
-    work, win32, win64 = sys.argv[1:]
+    work, win32, win64, version = sys.argv[1:]
+    folder = "vexilor-%s/" % version
     exe = os.path.join(win32, "app", "vexilor.exe")  # with symbols
     driver32 = os.path.join(win32, "drivers", "pcidebug", "pcilibnt.sys")
     driver64 = os.path.join(win64, "drivers", "pcidebug", "pcilibnt.sys")
     release32 = os.path.join(win32, "drivers", "pcidebug", "release", "pcilibnt.sys")
     inputs = [os.path.join(win32, "app", "release", "vexilor.exe"),
               os.path.join(win64, "drivers", "pcidebug", "release", "pcilibnt.sys"),
-              os.path.join(ROOT, "packaging", "readme.txt")]
+              os.path.join(ROOT, "packaging", "readme.txt.in")]
     for path in [exe, driver32, driver64, release32] + inputs:
         if not os.path.isfile(path):
             print("%s is missing (make win32 and make win64 build it); skipped" % path)
@@ -72,7 +73,7 @@ def main():
     # Two packages from the same inputs.
     zips = [os.path.join(work, name) for name in ("first.zip", "second.zip")]
     for z in zips:
-        code, output = run([sys.executable, os.path.join(ROOT, "scripts", "make-dist.py"), z] + inputs)
+        code, output = run([sys.executable, os.path.join(ROOT, "scripts", "make-dist.py"), version, z] + inputs)
         print(output.rstrip())
         if code != 0:
             problem("make-dist.py failed")
@@ -84,12 +85,12 @@ def main():
     with zipfile.ZipFile(zips[0]) as zf:
         infos = zf.infolist()
         names = [i.filename for i in infos]
-        if names != [FOLDER + e for e in ENTRIES]:
-            problem("entries %s, want %s" % (names, [FOLDER + e for e in ENTRIES]))
+        if names != [folder + e for e in ENTRIES]:
+            problem("entries %s, want %s" % (names, [folder + e for e in ENTRIES]))
         for i in infos:
             if i.date_time != (2000, 1, 1, 0, 0, 0):
                 problem("%s has the time %s" % (i.filename, i.date_time))
-        data = {i.filename[len(FOLDER):]: zf.read(i) for i in infos if i.filename.startswith(FOLDER)}
+        data = {i.filename[len(folder):]: zf.read(i) for i in infos if i.filename.startswith(folder)}
     unpacked = os.path.join(work, "unpacked")
     for name, content in data.items():
         path = os.path.join(unpacked, name)
@@ -105,6 +106,8 @@ def main():
         problem("readme.txt has a line not ended by CR LF")
     text = readme.decode("ascii", "replace").replace("\r\n", " ")
     flat = " ".join(text.split())
+    if not readme.startswith(("Vexilor %s for Windows\r\n" % version).encode("ascii")) or b"@" in readme:
+        problem("readme.txt does not begin with \"Vexilor %s for Windows\" or keeps a placeholder" % version)
     for phrase in README_MUST_SAY:
         if phrase not in flat:
             problem("readme.txt does not say \"%s\"" % phrase)

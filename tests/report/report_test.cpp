@@ -1,9 +1,12 @@
+#include "report/report.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "report/page_writer.h"
-#include "report/report.h"
+#include "resources/control_ids.h"
+#include "vexilor_version.h"
 
 namespace {
 
@@ -26,7 +29,7 @@ TEST(Report, JoinPutsBannerThenSectionsInTabOrder) {
   vx::BeginSection(report, vx::kFeatureFlagSection);
   vx::JoinReport(report);
   EXPECT_EQ(std::string(report.joined.c_str()),
-            "[Vexilor Ver.0.66]\r\n\r\n"
+            "[Vexilor Ver." VX_VERSION "]\r\n\r\n"
             "===== C P U  I n f o =============================\r\n"
             "===== F e a t u r e  F l a g  I n f o ============\r\n"
             "===== C a C h e  I n f o =========================\r\n"
@@ -51,7 +54,7 @@ TEST(Report, CapacitiesHoldUnderOverlongInput) {
   vx::JoinReport(report);
   EXPECT_EQ(report.joined.Length(), vx::kReportCapacity - 1);
   std::string joined = report.joined.c_str();
-  EXPECT_EQ(joined.rfind("[Vexilor Ver.0.66]\r\n\r\n", 0), 0u);
+  EXPECT_EQ(joined.rfind("[Vexilor Ver." VX_VERSION "]\r\n\r\n", 0), 0u);
   EXPECT_EQ(joined.find(vx::kSectionHeaders[vx::kCpuSection]), 22u);
   // The first three sections fit whole; the fourth is cut, the fifth left out.
   EXPECT_EQ(joined.find(vx::kSectionHeaders[vx::kChipsetSection]), 22u + 3 * 2047u);
@@ -66,14 +69,14 @@ TEST(PageWriter, FieldSetsTheControlAndAppendsItsLine) {
   report = vx::Report();
   page.Clear();
   vx::PageWriter w(report, vx::kVgaSection, page, 10);
-  w.Field(1072, "VGA Name", "Matrox Millennium G400");
-  w.Field(1070, "Vendor ID", "102B");
+  w.Field(IDC_VGA_NAME, "VGA Name", "Matrox Millennium G400");
+  w.Field(IDC_VGA_VENDOR_ID, "Vendor ID", "102B");
   w.Line("\r\n");
   const std::string longValue(300, 'v');
-  w.Field(1073, "Revision", longValue.c_str());
-  EXPECT_STREQ(page.GetText(1072), "Matrox Millennium G400");
-  EXPECT_STREQ(page.GetText(1070), "102B");
-  EXPECT_EQ(std::string(page.GetText(1073)), longValue.substr(0, 256));
+  w.Field(IDC_VGA_REVISION_ID, "Revision", longValue.c_str());
+  EXPECT_STREQ(page.GetText(IDC_VGA_NAME), "Matrox Millennium G400");
+  EXPECT_STREQ(page.GetText(IDC_VGA_VENDOR_ID), "102B");
+  EXPECT_EQ(std::string(page.GetText(IDC_VGA_REVISION_ID)), longValue.substr(0, 256));
   const std::string longLine = "Revision  : " + std::string(256 - 2 - 12, 'v') + "\r\n";
   EXPECT_EQ(std::string(report.section[vx::kVgaSection].c_str()),
             "VGA Name  : Matrox Millennium G400\r\nVendor ID : 102B\r\n\r\n" + longLine);

@@ -8,6 +8,7 @@
 #include "hwaccess/machine_support.h"
 #include "report/pages.h"
 #include "test_support.h"
+#include "vexilor_version.h"
 #include "whole_run.h"
 
 namespace {
@@ -67,7 +68,7 @@ void FillMachine(vxtest::MachineUnderTest& machine, vx::DriverTransport* transpo
 
 void ExpectWholeReport(const FilledRun& run, const std::string& what) {
   std::string joined = run.report.joined.c_str();
-  EXPECT_EQ(joined.rfind("[Vexilor Ver.0.66]\r\n\r\n", 0), 0u) << what;
+  EXPECT_EQ(joined.rfind("[Vexilor Ver." VX_VERSION "]\r\n\r\n", 0), 0u) << what;
   size_t at = 0;
   for (int i = 0; i < vx::kSectionCount; ++i) {
     size_t found = joined.find(vx::kSectionHeaders[i], at);

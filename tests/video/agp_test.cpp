@@ -5,6 +5,7 @@
 
 #include "machine_fixture.h"
 #include "report/pages.h"
+#include "resources/control_ids.h"
 #include "video/agp.h"
 
 namespace {
@@ -62,18 +63,18 @@ Decoded DecodeBridge(const vxtest::FunctionImage& image, uint32_t apertureMB = 6
 
 const char* LabelOf(int id) {
   switch (id) {
-    case 1004: return "AGP Operation         : ";
-    case 1007: return "Revision              : ";
-    case 1006: return "  Support Rate        : ";
-    case 1005: return "  Current Rate        : ";
-    case 1008: return "AGP Mode              : ";
-    case 1010: return "Pipeline RQ depth     : ";
-    case 1011: return "4GB Addressing        : ";
-    case 1012: return "GTBL Flush            : ";
-    case 1013: return "Fast Write Transfer   : ";
-    case 1009: return "Side-band Addressing  : ";
-    case 1014: return "AGP Read Sync         : ";
-    case 1015: return "Graphics Aperture Size: ";
+    case IDC_VGA_AGP_OPERATION: return "AGP Operation         : ";
+    case IDC_VGA_AGP_REVISION: return "Revision              : ";
+    case IDC_VGA_SUPPORT_RATE: return "  Support Rate        : ";
+    case IDC_VGA_CURRENT_RATE: return "  Current Rate        : ";
+    case IDC_VGA_AGP_MODE: return "AGP Mode              : ";
+    case IDC_VGA_QUEUE_DEPTH: return "Pipeline RQ depth     : ";
+    case IDC_VGA_FOUR_GB: return "4GB Addressing        : ";
+    case IDC_VGA_GTLB_FLUSH: return "GTBL Flush            : ";
+    case IDC_VGA_FAST_WRITE: return "Fast Write Transfer   : ";
+    case IDC_VGA_SIDE_BAND: return "Side-band Addressing  : ";
+    case IDC_VGA_READ_SYNC: return "AGP Read Sync         : ";
+    case IDC_VGA_APERTURE_SIZE: return "Graphics Aperture Size: ";
   }
   return "?";
 }
@@ -88,43 +89,43 @@ TEST(AgpState, FieldTexts) {
     int id;
     const char* text;
   } const cases[] = {
-      {"revision 2.0", 0x20, 0, 0, 0, 1007, "2.0"},
-      {"revision 1.0", 0x10, 0, 0, 0, 1007, "1.0"},
-      {"revision major and minor", 0x3A, 0, 0, 0, 1007, "3.10"},
-      {"rates 4x 2x 1x", 0x20, 0x7, 0, 0, 1006, "4x 2x 1x"},
-      {"rates 4x 2x", 0x20, 0x6, 0, 0, 1006, "4x 2x "},
-      {"rates 2x 1x", 0x20, 0x3, 0, 0, 1006, "2x 1x"},
-      {"rate 4x alone", 0x20, 0x4, 0, 0, 1006, "4x "},
-      {"rate 1x alone", 0x20, 0x1, 0, 0, 1006, "1x"},
-      {"no rate", 0x20, 0xFFFFFFF8, 0, 0, 1006, ""},
-      {"data rate auto", 0x20, 0, 0x0, 0, 1005, "Auto"},
-      {"data rate 1x", 0x20, 0, 0x1, 0, 1005, "1x"},
-      {"data rate 2x", 0x20, 0, 0x2, 0, 1005, "2x"},
-      {"data rate 4x", 0x20, 0, 0x4, 0, 1005, "4x"},
-      {"data rate 3", 0x20, 0, 0x3, 0, 1005, "Illegal(11)"},
-      {"data rate 5", 0x20, 0, 0x5, 0, 1005, "Illegal(101)"},
-      {"data rate 6", 0x20, 0, 0x6, 0, 1005, "Illegal(110)"},
-      {"data rate 7", 0x20, 0, 0xFFFFFFF7, 0, 1005, "Illegal(111)"},
-      {"AGP enabled", 0x20, 0, 0x100, 0, 1008, "Enable"},
-      {"AGP disabled", 0x20, 0xFFFFFFFE, 0xFFFFFEFF, 0xFFFF, 1008, "Disable"},
-      {"queue depth 32", 0x20, 0x1F000000, 0, 0, 1010, "32"},
-      {"queue depth 256", 0x20, 0xFF000000, 0, 0, 1010, "256"},
-      {"queue depth 1", 0x20, 0x00FFFFFF, 0, 0, 1010, "1"},
-      {"4GB not supported", 0x20, 0, 0, 0, 1011, "No Support"},
-      {"4GB supported, off", 0x20, 0x20, 0, 0, 1011, "Disable"},
-      {"4GB enabled", 0x20, 0x20, 0x20, 0, 1011, "Enable"},
-      {"4GB enabled though not supported", 0x20, 0, 0x20, 0, 1011, "Disable"},
-      {"fast write not supported", 0x20, 0xFFFFFFEF, 0xFFFFFFEF, 0, 1013, "No Support"},
-      {"fast write supported, off", 0x20, 0x10, 0, 0, 1013, "Disable"},
-      {"fast write enabled", 0x20, 0x10, 0x10, 0, 1013, "Enable"},
-      {"side-band not supported", 0x20, 0, 0, 0, 1009, "No Support"},
-      {"side-band supported, off", 0x20, 0x200, 0, 0, 1009, "Disable"},
-      {"side-band enabled", 0x20, 0x200, 0x200, 0, 1009, "Enable"},
-      {"side-band on, not supported", 0x20, 0, 0x200, 0, 1009, "Disable"},
-      {"GTLB flush on", 0x20, 0, 0, 0x0080, 1012, "Enable"},
-      {"GTLB flush off", 0x20, 0xFFFFFFFE, 0xFFFFFFFE, 0xFF7F, 1012, "Disable"},
-      {"read sync on", 0x20, 0, 0, 0x2000, 1014, "Enable"},
-      {"read sync off", 0x20, 0xFFFFFFFE, 0xFFFFFFFE, 0xDFFF, 1014, "Disable"},
+      {"revision 2.0", 0x20, 0, 0, 0, IDC_VGA_AGP_REVISION, "2.0"},
+      {"revision 1.0", 0x10, 0, 0, 0, IDC_VGA_AGP_REVISION, "1.0"},
+      {"revision major and minor", 0x3A, 0, 0, 0, IDC_VGA_AGP_REVISION, "3.10"},
+      {"rates 4x 2x 1x", 0x20, 0x7, 0, 0, IDC_VGA_SUPPORT_RATE, "4x 2x 1x"},
+      {"rates 4x 2x", 0x20, 0x6, 0, 0, IDC_VGA_SUPPORT_RATE, "4x 2x "},
+      {"rates 2x 1x", 0x20, 0x3, 0, 0, IDC_VGA_SUPPORT_RATE, "2x 1x"},
+      {"rate 4x alone", 0x20, 0x4, 0, 0, IDC_VGA_SUPPORT_RATE, "4x "},
+      {"rate 1x alone", 0x20, 0x1, 0, 0, IDC_VGA_SUPPORT_RATE, "1x"},
+      {"no rate", 0x20, 0xFFFFFFF8, 0, 0, IDC_VGA_SUPPORT_RATE, ""},
+      {"data rate auto", 0x20, 0, 0x0, 0, IDC_VGA_CURRENT_RATE, "Auto"},
+      {"data rate 1x", 0x20, 0, 0x1, 0, IDC_VGA_CURRENT_RATE, "1x"},
+      {"data rate 2x", 0x20, 0, 0x2, 0, IDC_VGA_CURRENT_RATE, "2x"},
+      {"data rate 4x", 0x20, 0, 0x4, 0, IDC_VGA_CURRENT_RATE, "4x"},
+      {"data rate 3", 0x20, 0, 0x3, 0, IDC_VGA_CURRENT_RATE, "Illegal(11)"},
+      {"data rate 5", 0x20, 0, 0x5, 0, IDC_VGA_CURRENT_RATE, "Illegal(101)"},
+      {"data rate 6", 0x20, 0, 0x6, 0, IDC_VGA_CURRENT_RATE, "Illegal(110)"},
+      {"data rate 7", 0x20, 0, 0xFFFFFFF7, 0, IDC_VGA_CURRENT_RATE, "Illegal(111)"},
+      {"AGP enabled", 0x20, 0, 0x100, 0, IDC_VGA_AGP_MODE, "Enable"},
+      {"AGP disabled", 0x20, 0xFFFFFFFE, 0xFFFFFEFF, 0xFFFF, IDC_VGA_AGP_MODE, "Disable"},
+      {"queue depth 32", 0x20, 0x1F000000, 0, 0, IDC_VGA_QUEUE_DEPTH, "32"},
+      {"queue depth 256", 0x20, 0xFF000000, 0, 0, IDC_VGA_QUEUE_DEPTH, "256"},
+      {"queue depth 1", 0x20, 0x00FFFFFF, 0, 0, IDC_VGA_QUEUE_DEPTH, "1"},
+      {"4GB not supported", 0x20, 0, 0, 0, IDC_VGA_FOUR_GB, "No Support"},
+      {"4GB supported, off", 0x20, 0x20, 0, 0, IDC_VGA_FOUR_GB, "Disable"},
+      {"4GB enabled", 0x20, 0x20, 0x20, 0, IDC_VGA_FOUR_GB, "Enable"},
+      {"4GB enabled though not supported", 0x20, 0, 0x20, 0, IDC_VGA_FOUR_GB, "Disable"},
+      {"fast write not supported", 0x20, 0xFFFFFFEF, 0xFFFFFFEF, 0, IDC_VGA_FAST_WRITE, "No Support"},
+      {"fast write supported, off", 0x20, 0x10, 0, 0, IDC_VGA_FAST_WRITE, "Disable"},
+      {"fast write enabled", 0x20, 0x10, 0x10, 0, IDC_VGA_FAST_WRITE, "Enable"},
+      {"side-band not supported", 0x20, 0, 0, 0, IDC_VGA_SIDE_BAND, "No Support"},
+      {"side-band supported, off", 0x20, 0x200, 0, 0, IDC_VGA_SIDE_BAND, "Disable"},
+      {"side-band enabled", 0x20, 0x200, 0x200, 0, IDC_VGA_SIDE_BAND, "Enable"},
+      {"side-band on, not supported", 0x20, 0, 0x200, 0, IDC_VGA_SIDE_BAND, "Disable"},
+      {"GTLB flush on", 0x20, 0, 0, 0x0080, IDC_VGA_GTLB_FLUSH, "Enable"},
+      {"GTLB flush off", 0x20, 0xFFFFFFFE, 0xFFFFFFFE, 0xFF7F, IDC_VGA_GTLB_FLUSH, "Disable"},
+      {"read sync on", 0x20, 0, 0, 0x2000, IDC_VGA_READ_SYNC, "Enable"},
+      {"read sync off", 0x20, 0xFFFFFFFE, 0xFFFFFFFE, 0xDFFF, IDC_VGA_READ_SYNC, "Disable"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -156,7 +157,7 @@ TEST(AgpState, ApertureTexts) {
   }
   // On the page and in the report, from the program-wide value the host bridge identification left.
   Decoded d = DecodeBridge(HostBridge(AgpFields()), 1024);
-  EXPECT_STREQ(d.page.GetText(1015), "1GB");
+  EXPECT_STREQ(d.page.GetText(IDC_VGA_APERTURE_SIZE), "1GB");
   EXPECT_NE(d.block.find("Graphics Aperture Size: 1GB\r\n"), std::string::npos);
 }
 
@@ -184,9 +185,9 @@ TEST(AgpState, WholeBlock) {
             "AGP Read Sync         : Enable\r\n"
             "Graphics Aperture Size: 64MB\r\n"
             "\r\n");
-  for (int id = 1004; id <= 1015; ++id) EXPECT_TRUE(d.page.HasText(id)) << id;
-  EXPECT_FALSE(d.page.HasText(1016));
-  EXPECT_STREQ(d.page.GetText(1004), "Support");
+  for (int id = IDC_VGA_AGP_OPERATION; id <= IDC_VGA_APERTURE_SIZE; ++id) EXPECT_TRUE(d.page.HasText(id)) << id;
+  EXPECT_FALSE(d.page.HasText(IDC_VGA_OVERRIDE_4X));
+  EXPECT_STREQ(d.page.GetText(IDC_VGA_AGP_OPERATION), "Support");
 }
 
 // Everything that counts as no AGP: one line, one control.
@@ -226,7 +227,7 @@ TEST(AgpState, NoAgpCapability) {
     Decoded d = DecodeBridge(c.image);
     EXPECT_EQ(d.result, 0);
     EXPECT_EQ(d.block, kNoSupport);
-    EXPECT_STREQ(d.page.GetText(1004), "No Support");
+    EXPECT_STREQ(d.page.GetText(IDC_VGA_AGP_OPERATION), "No Support");
     EXPECT_EQ(d.page.count, 1);
   }
 }
@@ -237,8 +238,8 @@ TEST(AgpState, CapabilityAtLastWholeOffset) {
   f.control = 0x2080;
   Decoded d = DecodeBridge(HostBridge(f, 0xEE));
   EXPECT_EQ(d.result, 1);
-  EXPECT_STREQ(d.page.GetText(1012), "Enable");
-  EXPECT_STREQ(d.page.GetText(1014), "Enable");
+  EXPECT_STREQ(d.page.GetText(IDC_VGA_GTLB_FLUSH), "Enable");
+  EXPECT_STREQ(d.page.GetText(IDC_VGA_READ_SYNC), "Enable");
 }
 
 // Host bridge unreadable: nothing set, nothing appended, not even the blank line.
@@ -258,12 +259,12 @@ TEST(AgpState, ShortReadInsideCapability) {
   f.control = 0x2080;
   Decoded d = DecodeBridge(HostBridge(f));
   EXPECT_EQ(d.result, 1);
-  EXPECT_STREQ(d.page.GetText(1006), "4x 2x 1x");
-  EXPECT_STREQ(d.page.GetText(1010), "8");
-  EXPECT_STREQ(d.page.GetText(1005), "Auto");
-  EXPECT_STREQ(d.page.GetText(1008), "Disable");
-  EXPECT_STREQ(d.page.GetText(1013), "Disable");
-  EXPECT_STREQ(d.page.GetText(1012), "Disable");
+  EXPECT_STREQ(d.page.GetText(IDC_VGA_SUPPORT_RATE), "4x 2x 1x");
+  EXPECT_STREQ(d.page.GetText(IDC_VGA_QUEUE_DEPTH), "8");
+  EXPECT_STREQ(d.page.GetText(IDC_VGA_CURRENT_RATE), "Auto");
+  EXPECT_STREQ(d.page.GetText(IDC_VGA_AGP_MODE), "Disable");
+  EXPECT_STREQ(d.page.GetText(IDC_VGA_FAST_WRITE), "Disable");
+  EXPECT_STREQ(d.page.GetText(IDC_VGA_GTLB_FLUSH), "Disable");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "machine_fixture.h"
 #include "report/pages.h"
+#include "resources/control_ids.h"
 
 namespace {
 
@@ -74,14 +75,14 @@ TEST(VgaPage, AdapterAndAgpHostBridge) {
                              "AGP Read Sync         : Disable\r\n"
                              "Graphics Aperture Size: 64MB\r\n"
                              "\r\n");
-  EXPECT_STREQ(f.page.GetText(1072), "NVidia Riva TNT2 Pro");
-  EXPECT_STREQ(f.page.GetText(1070), "10DE");
-  EXPECT_STREQ(f.page.GetText(1071), "0028");
-  EXPECT_STREQ(f.page.GetText(1073), "11");
-  EXPECT_STREQ(f.page.GetText(1015), "64MB");
+  EXPECT_STREQ(f.page.GetText(IDC_VGA_NAME), "NVidia Riva TNT2 Pro");
+  EXPECT_STREQ(f.page.GetText(IDC_VGA_VENDOR_ID), "10DE");
+  EXPECT_STREQ(f.page.GetText(IDC_VGA_DEVICE_ID), "0028");
+  EXPECT_STREQ(f.page.GetText(IDC_VGA_REVISION_ID), "11");
+  EXPECT_STREQ(f.page.GetText(IDC_VGA_APERTURE_SIZE), "64MB");
   // The "Override AGP 4x" row is never written or enabled.
-  EXPECT_FALSE(f.page.HasText(1016));
-  EXPECT_FALSE(f.page.IsEnabled(1016));
+  EXPECT_FALSE(f.page.HasText(IDC_VGA_OVERRIDE_4X));
+  EXPECT_FALSE(f.page.IsEnabled(IDC_VGA_OVERRIDE_4X));
 }
 
 TEST(VgaPage, UnnamedAdapterWithoutAgp) {
@@ -101,8 +102,8 @@ TEST(VgaPage, UnnamedAdapterWithoutAgp) {
                              "\r\n"
                              "AGP Operation         : No Support\r\n"
                              "\r\n");
-  EXPECT_STREQ(f.page.GetText(1072), "No Support");
-  EXPECT_FALSE(f.page.HasText(1007));
+  EXPECT_STREQ(f.page.GetText(IDC_VGA_NAME), "No Support");
+  EXPECT_FALSE(f.page.HasText(IDC_VGA_AGP_REVISION));
 }
 
 // Without an adapter the AGP block follows the header directly.
@@ -114,9 +115,9 @@ TEST(VgaPage, NoAdapter) {
   Fill(access, 256, &f);
   std::string prefix = std::string(kHeader) + "\r\nAGP Operation         : Support\r\n";
   EXPECT_EQ(f.section().substr(0, prefix.size()), prefix);
-  EXPECT_FALSE(f.page.HasText(1070));
-  EXPECT_FALSE(f.page.HasText(1072));
-  EXPECT_STREQ(f.page.GetText(1015), "256MB");
+  EXPECT_FALSE(f.page.HasText(IDC_VGA_VENDOR_ID));
+  EXPECT_FALSE(f.page.HasText(IDC_VGA_NAME));
+  EXPECT_STREQ(f.page.GetText(IDC_VGA_APERTURE_SIZE), "256MB");
 }
 
 // Adapter readable, host bridge not: the section ends after the adapter lines.
@@ -132,7 +133,7 @@ TEST(VgaPage, UnreadableHostBridge) {
                              "Vendor ID : 10DE\r\n"
                              "Device ID : 0028\r\n"
                              "Revision  : 11\r\n");
-  EXPECT_FALSE(f.page.HasText(1004));
+  EXPECT_FALSE(f.page.HasText(IDC_VGA_AGP_OPERATION));
 }
 
 // No route to PCI at all: the heading alone, every field empty.

@@ -24,6 +24,9 @@
 #include <vector>
 
 #include "app/layout.h"
+#include "cpu/feature_flags.h"
+#include "resources/control_ids.h"
+#include "vexilor_version.h"
 
 namespace {
 
@@ -239,7 +242,8 @@ struct Target {
 
 const char* const kTabLabels[5] = {"CPU", "F.Flag", "Cache", "M/B", "VGA"};
 // A control that only that page has, to tell the pages apart.
-const int kPageMarkers[5] = {1018, 1055, 1153, 1077, 1070};
+const int kPageMarkers[5] = {IDC_CPU_NAME, IDC_FLAG_PROCESSOR_NUMBER, IDC_L1_ICACHE_SIZE, IDC_MB_BANK0,
+                              IDC_VGA_VENDOR_ID};
 
 std::string g_shots;
 
@@ -386,7 +390,7 @@ bool ReadClipboard(HWND owner, std::string* text) {
 // when none of ten did.
 int CopyAndRead(const Target& t, HWND self, const std::string& before, std::string* text, bool* terminated) {
   for (int attempt = 1; attempt <= 10; ++attempt) {
-    SendMessageW(t.main, WM_COMMAND, 32771, 0);
+    SendMessageW(t.main, WM_COMMAND, IDM_COPY_REPORT, 0);
     *terminated = ReadClipboard(self, text);
     if (*text != before) return attempt;
     Sleep(200);
@@ -414,8 +418,8 @@ void CheckMenu(const std::string& exe, HWND mainWindow) {
   else
     Check(GetMenuItemCount(bar) == 3, "the running window has a menu bar of 3 popups");
   HMODULE module = LoadLibraryExW(Wide(exe).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  HMENU menu = module != nullptr ? LoadMenuW(module, MAKEINTRESOURCEW(109)) : nullptr;
-  Check(menu != nullptr, "menu 109 loads from vexilor.exe");
+  HMENU menu = module != nullptr ? LoadMenuW(module, MAKEINTRESOURCEW(IDR_MAIN_MENU)) : nullptr;
+  Check(menu != nullptr, "the main menu loads from vexilor.exe");
   if (menu == nullptr) return;
   struct Entry {
     const wchar_t* popup;
@@ -423,9 +427,9 @@ void CheckMenu(const std::string& exe, HWND mainWindow) {
     UINT id;
   };
   const Entry kEntries[3] = {
-      {L"ファイル(&F)", L"アプリケーションの終了(&X)", 105},
-      {L"機能(&F)", L"クリップボードに張り付け(&P)", 32771},
-      {L"ヘルプ(&H)", L"バージョン情報(&A) ...", 104},
+      {L"ファイル(&F)", L"アプリケーションの終了(&X)", IDM_EXIT},
+      {L"機能(&F)", L"クリップボードに張り付け(&P)", IDM_COPY_REPORT},
+      {L"ヘルプ(&H)", L"バージョン情報(&A) ...", IDM_ABOUT},
   };
   Check(GetMenuItemCount(menu) == 3, Format("menu has 3 popups (%d)", GetMenuItemCount(menu)));
   for (int i = 0; i < 3; ++i) {
@@ -529,11 +533,9 @@ int wmain(int argc, wchar_t** argv) {
 
   // The fill's model reached the controls: every F.Flag value reads "Support" or "No Support".
   {
-    const int kFlagIds[26] = {1034, 1035, 1036, 1037, 1038, 1039, 1040, 1041, 1042, 1043, 1044, 1045, 1046,
-                              1047, 1048, 1049, 1050, 1051, 1030, 1053, 1054, 1056, 1057, 1064, 1032, 1033};
     int filled = 0;
-    for (int id : kFlagIds) {
-      std::wstring text = WindowTextW(GetDlgItem(t.pages[1], id));
+    for (const vx::FeatureFlagDef& flag : vx::kFeatureFlags) {
+      std::wstring text = WindowTextW(GetDlgItem(t.pages[1], flag.controlId));
       if (text == L"Support" || text == L"No Support") ++filled;
     }
     Check(filled == 26, Format("the F.Flag page shows its 26 flags (%d)", filled));
@@ -545,8 +547,9 @@ int wmain(int argc, wchar_t** argv) {
       bool hidden, disabled;
     };
     const State kStates[] = {
-        {0, 1034, true, false}, {4, 1016, false, true},
-        {3, 1117, false, true}, {3, 1116, false, true}, {3, 1082, false, false},
+        {0, IDC_CPU_L2_LATENCY, true, false},     {4, IDC_VGA_OVERRIDE_4X, false, true},
+        {3, IDC_MB_APM_ACPI_LABEL, false, true},  {3, IDC_MB_USB_LABEL, false, true},
+        {3, IDC_MB_APM_ACPI, false, false},
     };
     for (const State& st : kStates) {
       HWND control = GetDlgItem(t.pages[st.page], st.id);
@@ -631,9 +634,9 @@ int wmain(int argc, wchar_t** argv) {
   CheckMenu(exe, t.main);
 
   // The About box.
-  PostMessageW(t.main, WM_COMMAND, 104, 0);
+  PostMessageW(t.main, WM_COMMAND, IDM_ABOUT, 0);
   HWND about = WaitForAbout(t);
-  Check(about != nullptr, "command 104 opens the About box");
+  Check(about != nullptr, "the About command opens the About box");
   if (about != nullptr) {
     Check(WindowTextW(about) == L"バージョン情報", "About caption reads \"" + Utf8(WindowTextW(about)) + "\"");
     OSVERSIONINFOA version = {};
@@ -641,13 +644,14 @@ int wmain(int argc, wchar_t** argv) {
     GetVersionExA(&version);
     char want[80];
     vx::FormatOsVersionLine(want, sizeof want, version.dwMajorVersion, version.dwMinorVersion, version.dwBuildNumber);
-    std::string got = Utf8(WindowTextW(GetDlgItem(about, 1010)));
+    std::string got = Utf8(WindowTextW(GetDlgItem(about, IDC_VERSION_LINE)));
     Check(got == want, "version line \"" + got + "\" (want \"" + want + "\")");
     vx::FormatPlatformLine(want, sizeof want, version.dwPlatformId);
-    got = Utf8(WindowTextW(GetDlgItem(about, 1009)));
+    got = Utf8(WindowTextW(GetDlgItem(about, IDC_PLATFORM_LINE)));
     Check(got == want, "platform line \"" + got + "\" (want \"" + want + "\")");
     Check((GetWindowLongW(about, GWL_STYLE) & WS_SYSMENU) == 0, "About box has no system menu");
-    Check(FindWindowExW(about, nullptr, L"Static", L"Vexilor Ver 0.66") != nullptr, "About box names Vexilor Ver 0.66");
+    Check(FindWindowExW(about, nullptr, L"Static", L"Vexilor Ver " VX_VERSION) != nullptr,
+          "About box names Vexilor Ver " VX_VERSION);
     RECT outer = {}, box = {}, client = {};
     GetWindowRect(t.main, &outer);
     GetWindowRect(about, &box);
@@ -685,7 +689,7 @@ int wmain(int argc, wchar_t** argv) {
   bool held = false;
   for (int i = 0; i < 100 && !(held = OpenClipboard(self) != FALSE); ++i) Sleep(20);
   Check(held, "the test holds the clipboard open");
-  SendMessageW(t.main, WM_COMMAND, 32771, 0);
+  SendMessageW(t.main, WM_COMMAND, IDM_COPY_REPORT, 0);
   CloseClipboard();
   std::string copied;
   ReadClipboard(self, &copied);
@@ -704,8 +708,9 @@ int wmain(int argc, wchar_t** argv) {
   std::string first, second;
   bool terminated = false;
   int copies = CopyAndRead(t, self, "held by the test", &first, &terminated);
-  Check(copies > 0 && terminated, Format("once the clipboard is free, command 32771 puts zero-terminated OEM text on it "
-                                         "(copies sent: %d)", copies));
+  Check(copies > 0 && terminated,
+        Format("once the clipboard is free, the copy command puts zero-terminated OEM text on it (copies sent: %d)",
+               copies));
   if (!g_shots.empty()) WriteFileBytes(g_shots + "\\clipboard.txt", first);
   std::vector<std::string> leftOut = ignore;
   for (const ClockTolerance& c : clocks) leftOut.push_back(c.prefix);
@@ -715,33 +720,39 @@ int wmain(int argc, wchar_t** argv) {
                                          (firstCompared == expected ? std::string() : " " + FirstDifference(expected, firstCompared)));
   if (!expectedPath.empty())
     for (const ClockTolerance& c : clocks) CheckClockLines(expectedWhole, first, c.prefix, c.fraction);
-  Check(first.compare(0, 20, "[Vexilor Ver.0.66]\r\n") == 0, "the report starts with its banner");
+  Check(first.rfind("[Vexilor Ver." VX_VERSION "]\r\n", 0) == 0, "the report starts with its banner");
 
   // The VGA and M/B pages show what their sections say.
   {
     const ControlLine kVga[] = {
-        {1072, "VGA Name  : ", 0},         {1070, "Vendor ID : ", 0},         {1071, "Device ID : ", 0},
-        {1073, "Revision  : ", 0},         {1004, "AGP Operation         : ", 0}, {1007, "Revision              : ", 0},
-        {1006, "  Support Rate        : ", 0}, {1005, "  Current Rate        : ", 0}, {1008, "AGP Mode              : ", 0},
-        {1010, "Pipeline RQ depth     : ", 0}, {1011, "4GB Addressing        : ", 0}, {1012, "GTBL Flush            : ", 0},
-        {1013, "Fast Write Transfer   : ", 0}, {1009, "Side-band Addressing  : ", 0}, {1014, "AGP Read Sync         : ", 0},
-        {1015, "Graphics Aperture Size: ", 0}, {1016, "Override AGP 4x: ", 0},
+        {IDC_VGA_NAME, "VGA Name  : ", 0}, {IDC_VGA_VENDOR_ID, "Vendor ID : ", 0},
+        {IDC_VGA_DEVICE_ID, "Device ID : ", 0}, {IDC_VGA_REVISION_ID, "Revision  : ", 0},
+        {IDC_VGA_AGP_OPERATION, "AGP Operation         : ", 0}, {IDC_VGA_AGP_REVISION, "Revision              : ", 0},
+        {IDC_VGA_SUPPORT_RATE, "  Support Rate        : ", 0}, {IDC_VGA_CURRENT_RATE, "  Current Rate        : ", 0},
+        {IDC_VGA_AGP_MODE, "AGP Mode              : ", 0}, {IDC_VGA_QUEUE_DEPTH, "Pipeline RQ depth     : ", 0},
+        {IDC_VGA_FOUR_GB, "4GB Addressing        : ", 0}, {IDC_VGA_GTLB_FLUSH, "GTBL Flush            : ", 0},
+        {IDC_VGA_FAST_WRITE, "Fast Write Transfer   : ", 0}, {IDC_VGA_SIDE_BAND, "Side-band Addressing  : ", 0},
+        {IDC_VGA_READ_SYNC, "AGP Read Sync         : ", 0}, {IDC_VGA_APERTURE_SIZE, "Graphics Aperture Size: ", 0},
+        {IDC_VGA_OVERRIDE_4X, "Override AGP 4x: ", 0},
     };
     CheckPageAgainstSection(t.pages[4], "VGA", ReportSection(first, "===== V G A  I n f o"), kVga,
                             static_cast<int>(sizeof kVga / sizeof kVga[0]));
     const ControlLine kMb[] = {
-        {1002, "Chipset      : ", 0}, {1005, " Host Name   : ", 0}, {1075, " Vender ID   : ", 0},
-        {1076, " Device ID   : ", 0}, {1074, " Revision    : ", 0}, {1016, " Stepping    : ", 0},
-        {1084, " TotalMemory : ", 0}, {1077, "   Bank0     : ", 0}, {1078, "   Bank1     : ", 0},
-        {1079, "   Bank2     : ", 0}, {1080, "   Bank3     : ", 0}, {1007, " South Name  : ", 0},
-        {1004, " Vender ID   : ", 1}, {1006, " Device ID   : ", 1}, {1008, " Revision    : ", 1},
+        {IDC_MB_CHIPSET, "Chipset      : ", 0}, {IDC_MB_HOST_NAME, " Host Name   : ", 0},
+        {IDC_MB_HOST_VENDOR, " Vender ID   : ", 0}, {IDC_MB_HOST_DEVICE, " Device ID   : ", 0},
+        {IDC_MB_HOST_REVISION, " Revision    : ", 0}, {IDC_MB_STEPPING, " Stepping    : ", 0},
+        {IDC_MB_MEMORY_TOTAL, " TotalMemory : ", 0}, {IDC_MB_BANK0, "   Bank0     : ", 0},
+        {IDC_MB_BANK1, "   Bank1     : ", 0}, {IDC_MB_BANK2, "   Bank2     : ", 0},
+        {IDC_MB_BANK3, "   Bank3     : ", 0}, {IDC_MB_SOUTH_NAME, " South Name  : ", 0},
+        {IDC_MB_SOUTH_VENDOR, " Vender ID   : ", 1}, {IDC_MB_SOUTH_DEVICE, " Device ID   : ", 1},
+        {IDC_MB_SOUTH_REVISION, " Revision    : ", 1},
     };
     CheckPageAgainstSection(t.pages[3], "M/B", ReportSection(first, "===== C h i p s e t  I n f o"), kMb,
                             static_cast<int>(sizeof kMb / sizeof kMb[0]));
     // The cache line: the label's caption and the field.
     char caption[32] = {}, cache[260] = {};
-    GetDlgItemTextA(t.pages[3], 1081, caption, sizeof caption);
-    GetDlgItemTextA(t.pages[3], 1028, cache, sizeof cache);
+    GetDlgItemTextA(t.pages[3], IDC_MB_L2_LABEL, caption, sizeof caption);
+    GetDlgItemTextA(t.pages[3], IDC_MB_L2_FIELD, cache, sizeof cache);
     std::string section = ReportSection(first, "===== C h i p s e t  I n f o");
     Check(section.find(Format(" %-11s : %s\r\n", caption, cache)) != std::string::npos,
           Format("the M/B page's cache line \"%s\" \"%s\" is in the report", caption, cache));
@@ -750,12 +761,12 @@ int wmain(int argc, wchar_t** argv) {
   copies = CopyAndRead(t, self, "emptied by another program", &second, &terminated);
   Check(copies > 0 && terminated && second == first, Format("a second copy puts the same text (copies sent: %d)", copies));
 
-  // Command 105 ends the program with exit code 0.
-  PostMessageW(t.main, WM_COMMAND, 105, 0);
+  // The exit command ends the program with exit code 0.
+  PostMessageW(t.main, WM_COMMAND, IDM_EXIT, 0);
   DWORD waited = WaitForSingleObject(t.process.hProcess, 15000);
   DWORD exitCode = 1234;
   GetExitCodeProcess(t.process.hProcess, &exitCode);
-  Check(waited == WAIT_OBJECT_0 && exitCode == 0, Format("command 105 ends the program with exit code %lu", exitCode));
+  Check(waited == WAIT_OBJECT_0 && exitCode == 0, Format("the exit command ends the program with exit code %lu", exitCode));
   if (waited != WAIT_OBJECT_0) TerminateProcess(t.process.hProcess, 1);
   CloseHandle(t.process.hThread);
   CloseHandle(t.process.hProcess);
