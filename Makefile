@@ -1,7 +1,8 @@
 MAKEFLAGS += --no-print-directory
 # Two commands for a fresh Linux machine:
-#   make run    set up, build, and print this machine's report
-#   make test   set up, build every target (native, i686 and x86_64 Windows) and run all tests
+#   make run    install the compiler and CMake if missing, build vexilor-report alone (optimised, no tests)
+#               and print this machine's report
+#   make test   set up everything, build every target (native, i686 and x86_64 Windows) and run all tests
 JOBS ?= $(shell nproc)
 BUILD ?= build
 # Absolute, so that the native build finds the Windows builds whatever BUILD was given as.
@@ -11,8 +12,13 @@ PREFIX ?= /usr/local
 
 .PHONY: run test setup native win32 win64 all dist install clean
 
-run: setup native
-	@$(BUILD)/native/cli/vexilor-report
+# Only what the report needs: no test, sanitizer, cross compiler or Wine; a build tree of its own. The build's
+# progress goes to standard error, so that standard output is the report alone.
+run:
+	@scripts/setup.sh run
+	@cmake -S . -B $(BUILD)/run -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+	@cmake --build $(BUILD)/run -j $(JOBS) --target vexilor-report >&2
+	@$(BUILD)/run/cli/vexilor-report
 
 # The Windows targets first: the native build registers the release checks and the Wine tests on them.
 test: setup
@@ -24,7 +30,7 @@ test: setup
 all: win32 win64 native
 
 setup:
-	@scripts/setup.sh
+	@scripts/setup.sh test
 
 # Unit tests run under AddressSanitizer and UndefinedBehaviorSanitizer.
 native:
@@ -53,7 +59,7 @@ dist: setup
 # vexilor-report and its manual page under PREFIX (an optimised build without the sanitizers; DESTDIR is
 # honoured).
 install:
-	@cmake -S . -B $(BUILD)/release -DCMAKE_BUILD_TYPE=Release -DVX_WERROR=ON >/dev/null
+	@cmake -S . -B $(BUILD)/release -DCMAKE_BUILD_TYPE=Release -DVX_WERROR=ON -DBUILD_TESTING=OFF >/dev/null
 	@cmake --build $(BUILD)/release -j $(JOBS) --target vexilor-report
 	cmake --install $(BUILD)/release --prefix $(PREFIX)
 

@@ -8,9 +8,14 @@
 # ".partial" folder and renamed when every step has succeeded; a finished tree carries a stamp, and a
 # second run only reads that stamp.
 #
-# Exit status: 0 when the tree is ready, or when this machine cannot build it (not root; the reason is
-# printed, and the i686 Wine tests then report SKIPPED with it); 1 when a step failed (no network to the
-# Debian archive, for example): the reason is kept in $VEXILOR_I686_WINE.failed for the tests to show.
+# First it asks the kernel, once a boot (scripts/i686-wine/kernel-check.sh), whether it runs 32-bit code in
+# a 64-bit process; where it does not, WoW64 cannot work, the tree is not built and the i686 tests report
+# SKIPPED with that reason.
+#
+# Exit status: 0 when the tree is ready, or when this machine cannot use it (a kernel without 32-bit code,
+# or not root; the reason is printed, and the i686 Wine tests then report SKIPPED with it); 1 when a step
+# failed (no network to the Debian archive, for example): the reason is kept in $VEXILOR_I686_WINE.failed
+# for the tests to show.
 set -euo pipefail
 
 root=${VEXILOR_I686_WINE:-/var/cache/vexilor/i686-wine}
@@ -19,6 +24,11 @@ suite=trixie
 # Bump when the recipe changes, so that trees built by an older recipe are rebuilt.
 recipe=2
 stamp="$root/.vexilor-i686-wine"
+
+if ! kernel=$("$(dirname "$0")/i686-wine/kernel-check.sh"); then
+  echo "setup-i686-wine: ${kernel#no: }: WoW64 cannot work here, so the i686 Wine tree is not prepared (its tests will be skipped)" >&2
+  exit 0
+fi
 
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "recipe $recipe" ]; then
   echo "setup-i686-wine: $root is ready" >&2

@@ -1,10 +1,18 @@
 #!/usr/bin/env bash
-# Installs what Vexilor needs to build every target and run every test, from Debian's packages.
+# setup.sh [run|test]: installs what Vexilor needs from Debian's packages; the one place that names them.
+#   run    what `make run` needs to build and print this machine's report: the native compiler and CMake
+#   test   (the default) everything for building every target and running every test: the above, the
+#          Windows cross compilers, Wine, the emulated boards' QEMU and kernel, and the i686 Wine tree
 # Idempotent: when everything is present it only checks, in well under a second.
 set -euo pipefail
 
-packages=(
-  cmake make g++ googletest libgtest-dev          # native build and unit tests
+set=${1:-test}
+run_packages=(
+  cmake make g++                                  # vexilor-report, optimised, without the tests
+)
+test_packages=(
+  googletest libgtest-dev                         # unit tests
+  gcc-multilib g++-multilib                       # the 32-bit Linux build of vexilor-report (-m32)
   clang libclang-rt-14-dev                        # libFuzzer and sanitizers
   g++-mingw-w64-i686 g++-mingw-w64-x86-64         # the Windows targets
   wine64 xvfb x11-utils x11-apps xdotool imagemagick   # the Windows program under Wine, screenshots
@@ -14,6 +22,12 @@ packages=(
   man-db                                          # man, which checks the manual page
   debootstrap                                     # the tree that runs the i686 release (below)
 )
+case "$set" in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  -h|--help) sed -n '2,6s/^# \{0,1\}//p' "$0"; exit 0 ;;
+  *) echo "setup.sh: unknown set '$set' (run or test)" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -29,6 +43,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
+[ "$set" = run ] && exit 0
 
 # The kernel that the emulated-board tests boot; without it they report themselves skipped.
 "$(dirname "$0")/qemu-kernel.sh" || echo "setup: no kernel for the emulated-board tests (they will be skipped)" >&2
