@@ -9,8 +9,9 @@
 #   --wine x86_64      Debian's wine64 (the default): for the x86_64 vexilor.exe
 #   --wine i686        the Wine 10 of the i686 tree (scripts/setup-i686-wine.sh), which runs the i686
 #                      vexilor.exe and its drivers inside a 64-bit Wine (the test program stays x86_64)
-#   --out DIR          work directory: DIR/prefix (the Wine prefix, kept between runs), DIR/run (the
-#                      program and the files copied beside it), DIR/shots (screenshots), DIR/*.log
+#   --out DIR          work directory: DIR/prefix (the Wine prefix: a fresh copy of the route's template
+#                      prefix, scripts/wine-prefix.sh; removed when the test passes), DIR/run (the program
+#                      and the files copied beside it), DIR/shots (screenshots), DIR/*.log
 #   --exe FILE         the vexilor.exe to test; copied to DIR/run
 #   --copy FILE        another file to put next to it (a driver there is one the program must not load);
 #                      repeatable
@@ -60,13 +61,11 @@ shift
 case "$route" in
   x86_64)
     wine=${WINE:-/usr/lib/wine/wine64}
-    wineserver=${WINESERVER:-/usr/lib/wine/wineserver}
-    wine_fonts=/usr/share/wine/fonts ;;
+    wineserver=${WINESERVER:-/usr/lib/wine/wineserver} ;;
   i686)
     # Commands that enter the tree with the folders of this run bound at the same paths.
     wine=$(dirname "$0")/i686-wine/wine
     wineserver=$(dirname "$0")/i686-wine/wineserver
-    wine_fonts=${VEXILOR_I686_WINE:-/var/cache/vexilor/i686-wine}/usr/share/wine/fonts
     # The folders of the files this run reads; its own folder is the prefix's, which is bound anyway.
     VEXILOR_I686_BIND=""
     for f in "$exe" "$test_exe" "${copies[@]+"${copies[@]}"}"; do
@@ -113,10 +112,17 @@ unset DISPLAY
 
 # A wineserver left from an interrupted run would keep the display and locale it started with.
 [ -d "$prefix" ] && "$wineserver" -k >/dev/null 2>&1
+# A prefix that no other run has written to.
+"$(dirname "$0")/wine-prefix.sh" --wine "$route" "$prefix"
+case $? in
+  0) ;;
+  77) exit 77 ;;
+  *) exit 1 ;;
+esac
 
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
-xvfb_pid=""
+xvfb_pid="" status=1
 cleanup() {
   "$wineserver" -k >/dev/null 2>&1 || true
   "$wineserver" -w >/dev/null 2>&1 || true
@@ -125,6 +131,8 @@ cleanup() {
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
   fi
+  # A passing run's prefix has nothing left to show; a failing one's stays for a look.
+  if [ "$status" -eq 0 ]; then rm -rf "$prefix"; fi
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -144,47 +152,6 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "wine-run.sh: cannot start Xvfb" >&2
   cat "$out/xvfb.log" >&2
   exit 1
-fi
-
-# The prefix: made once, kept between runs. No window manager runs, so Wine draws the frames itself
-# (Decorated=N); Marlett for the caption buttons; the Japanese UI faces mapped to IPAGothic.
-prefix_version=1
-# One step of the set-up; a step that fails ends the run, and the prefix is not marked ready.
-prefix_step() {
-  local name=$1
-  shift
-  if ! "$@" >>"$out/wineboot.log" 2>&1; then
-    echo "wine-run.sh: Wine prefix set-up failed at step \"$name\" (log: $out/wineboot.log)" >&2
-    exit 1
-  fi
-}
-if [ "$(cat "$prefix/.vexilor-prefix" 2>/dev/null)" != "$prefix_version" ]; then
-  rm -rf "$prefix"
-  echo "wine-run.sh: creating the Wine prefix $prefix" >&2
-  : >"$out/wineboot.log"
-  prefix_step "wineboot --init" "${locale[@]}" "$wine" wineboot --init
-  prefix_step "wineserver -w after wineboot" "$wineserver" -w
-  cat >"$out/settings.reg" <<'REG'
-REGEDIT4
-
-[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
-"Decorated"="N"
-
-[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
-"MS UI Gothic"="IPAGothic"
-"MS Gothic"="IPAGothic"
-"MS PGothic"="IPAGothic"
-"ＭＳ ゴシック"="IPAGothic"
-"ＭＳ Ｐゴシック"="IPAGothic"
-"Arial"="Liberation Sans"
-REG
-  prefix_step "regedit settings.reg" "${locale[@]}" "$wine" regedit /S "$(winpath "$out/settings.reg")"
-  prefix_step "make the Fonts folder" mkdir -p "$prefix/drive_c/windows/Fonts"
-  prefix_step "copy Wine's fonts" cp "$wine_fonts"/* "$prefix/drive_c/windows/Fonts/"
-  prefix_step "wineserver -w after the settings" "$wineserver" -w
-  # regedit answers 0 even when it imported nothing: look for the settings in the saved registry.
-  prefix_step "check the settings in user.reg" grep -q '"Decorated"="N"' "$prefix/user.reg"
-  echo "$prefix_version" >"$prefix/.vexilor-prefix"
 fi
 
 # The drivers folders hold what this run places and nothing an earlier run in this prefix left there.

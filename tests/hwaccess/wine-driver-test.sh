@@ -5,6 +5,8 @@
 #       the driver in the prefix's system32\drivers, the stand-in HAL of the machine in the driver host
 #       (scripts/wine-system-files.sh); then again with a stale "PCIDebug" service registered
 #   wine-driver-test.sh WORKDIR CLIENT.EXE --no-driver               without any driver file
+# Each run starts from a fresh copy of the route's template prefix (scripts/wine-prefix.sh; WINE naming the
+# i686 tree's wine chooses that route), removed again when the client passes.
 # Exit status: the client's; 77 (skipped) when the Windows build or Wine is missing.
 set -uo pipefail
 work=$1 client=$2
@@ -22,12 +24,17 @@ mkdir -p "$work"
 work=$(cd "$work" && pwd)
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 unset DISPLAY
+route=x86_64
+case "$wine" in */i686-wine/wine) route=i686 ;; esac
+"$(dirname "$0")/../../scripts/wine-prefix.sh" --wine "$route" "$WINEPREFIX" || exit $?
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 run=$work/run.$$
 rm -rf "$run"
 mkdir -p "$run"
 cp "$client" "$run/client.exe"
-trap '"$wineserver" -k >/dev/null 2>&1; "$wineserver" -w >/dev/null 2>&1; vx_remove_system_files "$WINEPREFIX"; rm -rf "$run"' EXIT
+status=0
+trap '"$wineserver" -k >/dev/null 2>&1; "$wineserver" -w >/dev/null 2>&1; vx_remove_system_files "$WINEPREFIX"; rm -rf "$run"
+      if [ "$status" -eq 0 ]; then rm -rf "$WINEPREFIX"; fi' EXIT
 
 # No driver that an earlier run left in the prefix is loaded by this one.
 for d in system32 syswow64; do rm -f "$WINEPREFIX/drive_c/windows/$d/drivers/"{pcilibnt.sys,GIVEIO.SYS}; done
