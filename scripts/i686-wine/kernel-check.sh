@@ -2,14 +2,17 @@
 # kernel-check.sh [--selector SEL]: can this kernel run 32-bit code in a 64-bit process, as the i686 Wine
 # route's WoW64 needs? Prints the answer on one line: "yes: ..." (exit 0) or "no: REASON" (exit 1).
 #
-# The answer comes from ia32-probe.c beside this file (compiled and run once; a far call into the kernel's
-# 32-bit code segment) and is kept in $VEXILOR_I686_WINE.kernel (default /var/cache/vexilor/i686-wine.kernel)
-# for the rest of this boot: the kernel, and so the answer, cannot change before the next one. Kernels that
-# answer no: those built without CONFIG_IA32_EMULATION, and those booted with ia32_emulation=false (or built
-# with CONFIG_IA32_EMULATION_DEFAULT_DISABLED and not booted with ia32_emulation=true).
+# The answer comes from ia32-probe.c beside this file (compiled and run once: a 32-bit system call through
+# int 0x80 from a 64-bit process, as Wine's ntdll.so makes one for its 32-bit %fs, and a far call into the
+# kernel's 32-bit code segment) and is kept in $VEXILOR_I686_WINE.kernel (default
+# /var/cache/vexilor/i686-wine.kernel) for the rest of this boot: the kernel, and so the answer, cannot
+# change before the next one. Kernels that answer no: those built without CONFIG_IA32_EMULATION, those
+# booted with ia32_emulation=false, and those built with CONFIG_IA32_EMULATION_DEFAULT_DISABLED and not
+# booted with ia32_emulation=true.
 #
 # VEXILOR_I686_KERNEL=runs or =refuses answers without probing (the route's own tests use it); --selector
-# probes another segment selector, uncached (a data segment must fault: the probe's own check).
+# makes only the far call, into another segment selector, uncached (a data segment must fault: the probe's
+# own check).
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -37,7 +40,9 @@ case "${VEXILOR_I686_KERNEL:-}" in
   *) echo "kernel-check.sh: VEXILOR_I686_KERNEL takes runs or refuses, not $VEXILOR_I686_KERNEL" >&2; exit 2 ;;
 esac
 
+# This boot, and this probe: a changed probe asks again.
 boot=$(cat /proc/sys/kernel/random/boot_id 2>/dev/null || { uname -rv; cat /proc/cmdline; } | cksum)
+boot="$boot $(cksum <"$here/ia32-probe.c" | cut -d' ' -f1)"
 cached() { [ -z "$selector" ] && [ "$(sed -n 1p "$cache" 2>/dev/null)" = "boot $boot" ] && sed -n 2p "$cache"; }
 
 # Prints "yes|no|unknown TEXT": the kept answer of this boot, else the probe's (kept when it is one).
@@ -65,7 +70,7 @@ probe() {
 }
 
 # Under the cache's lock where it can be written, so that callers starting together probe once.
-if [ -z "$selector" ] && touch "$cache.lock" 2>/dev/null; then
+if [ -z "$selector" ] && mkdir -p "$(dirname "$cache")" 2>/dev/null && touch "$cache.lock" 2>/dev/null; then
   result=$(exec 9>"$cache.lock" && flock 9 && probe)
 else
   result=$(probe)
