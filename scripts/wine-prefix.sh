@@ -7,7 +7,9 @@
 # lock, so that tests started together wait for one set-up instead of making one each, and made again when
 # its recipe or the Wine version changes. The copy hard-links the files Wine only reads (the DLLs, programs
 # and fonts, nearly all of a prefix's size) and copies every other file (the registry and whatever else Wine
-# writes in place), so a run changes nothing in the template or in another run's prefix.
+# writes in place), so a run changes nothing in the template or in another run's prefix. Files that a run
+# puts into its prefix must go in as new files or by renaming (scripts/wine-system-files.sh does so), never
+# by writing over a linked one.
 #
 # The prefix has no window manager to rely on, so Wine draws the frames itself (Decorated=N); Marlett for the
 # caption buttons; the Japanese UI faces mapped to IPAGothic, Arial to Liberation Sans.
