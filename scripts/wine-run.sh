@@ -18,8 +18,7 @@
 #   --system-driver FILE  a driver put into the prefix's windows\system32\drivers for this run
 #   --hal FILE         a stand-in hal.dll put where Wine's driver host takes it, with the override that
 #                      makes the driver host alone load it (scripts/wine-system-files.sh); the run fails
-#                      when the driver host loaded another HAL. Both are taken out after the run, with
-#                      the services that ran the driver.
+#                      when the driver host loaded another HAL. Both go into this run's own prefix.
 #   --report PROGRAM   vexilor-report (native): its output with --report-args is the expected clipboard
 #                      text, written to DIR/expected-report.txt
 #   --report-args ARGS arguments for it, split at blanks (default: none)
@@ -126,7 +125,6 @@ xvfb_pid="" status=1
 cleanup() {
   "$wineserver" -k >/dev/null 2>&1 || true
   "$wineserver" -w >/dev/null 2>&1 || true
-  if [ -n "$system_driver$hal" ]; then vx_remove_system_files "$prefix"; fi
   if [ -n "$xvfb_pid" ]; then
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
@@ -154,10 +152,7 @@ if [ -z "${DISPLAY:-}" ]; then
   exit 1
 fi
 
-# The drivers folders hold what this run places and nothing an earlier run in this prefix left there.
-for d in system32 syswow64; do rm -f "$prefix/drive_c/windows/$d/drivers/"{pcilibnt.sys,GIVEIO.SYS}; done
-
-# Files for the Windows folders of the prefix: put in while no wineserver runs, taken out by cleanup.
+# Files for the Windows folders of the prefix, put in while no wineserver runs.
 if [ -n "$system_driver$hal" ]; then
   "$wineserver" -w >/dev/null 2>&1
   if ! vx_place_system_files "$prefix" "$route" "$system_driver" "$hal"; then

@@ -33,21 +33,16 @@ rm -rf "$run"
 mkdir -p "$run"
 cp "$client" "$run/client.exe"
 status=0
-trap '"$wineserver" -k >/dev/null 2>&1; "$wineserver" -w >/dev/null 2>&1; vx_remove_system_files "$WINEPREFIX"; rm -rf "$run"
+trap '"$wineserver" -k >/dev/null 2>&1; "$wineserver" -w >/dev/null 2>&1; rm -rf "$run"
       if [ "$status" -eq 0 ]; then rm -rf "$WINEPREFIX"; fi' EXIT
 
-# No driver that an earlier run left in the prefix is loaded by this one.
-for d in system32 syswow64; do rm -f "$WINEPREFIX/drive_c/windows/$d/drivers/"{pcilibnt.sys,GIVEIO.SYS}; done
-status=0
 if [ "${1:-}" = "--no-driver" ]; then
   (cd "$run" && timeout 240 "$wine" client.exe --no-driver) || status=$?
 else
   for f in "$1" "$2"; do
     if [ ! -f "$f" ]; then echo "wine-driver-test.sh: $f is missing (make win64, make native); skipped" >&2; exit 77; fi
   done
-  # The files go in while no wineserver runs; a new prefix is made first.
-  [ -d "$WINEPREFIX" ] || "$wine" wineboot --init >/dev/null 2>&1
-  "$wineserver" -k >/dev/null 2>&1
+  # The files go in while no wineserver runs.
   "$wineserver" -w >/dev/null 2>&1
   vx_place_system_files "$WINEPREFIX" x86_64 "$1" "$2" || exit 1
   machine=$(winpath "$(cd "$(dirname "$3")" && pwd)/$(basename "$3")")
